@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's one window: menu, toolbar, status bar around the empty view,
+// and the handler of every command but About.
+#pragma once
+
+#include "app/CCommandRunner.h"
+#include "app/CGuiHost.h"
+#include "app/Operation.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QStatusBar;
+class QToolBar;
+
+namespace tw {
+
+class CTarnowickView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // `drives` may be given by tests; by default the mounted volumes.
+    explicit CMainFrame(std::unique_ptr<IDriveTable> drives = nullptr, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    QAction* Action(int id) const;
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+    QStatusBar* StatusBar() const { return m_wndStatusBar; }
+    const WipeBuffer& Buffer() const { return m_wipeBuffer; }
+    IDriveTable& Drives() { return *m_drives; }
+    CCommandRunner& Runner() { return m_runner; }
+    IOperationHost& Host() { return m_host; }
+
+    // Routes a command identifier to its handler, as the menu, the toolbar
+    // and the accelerators do. Ignored while another command runs.
+    void OnCommand(int id);
+
+    // Runs an operation on the worker thread; returns when it has ended.
+    void RunOperation(const std::function<void(Operation&)>& body);
+
+    // Command handlers.
+    void OnSecureDeleteFile();
+    void OnSecureDeleteCache();
+    void OnSecureDeleteTemp();
+    void OnSecureDeleteOther();
+    void OnSecureDeleteByPreferences();
+    void OnOvercommitSwapfile();
+    void OnSecureEmptySpace();
+    void OnPreferences();
+    void OnShowProgressBar();
+    void OnHelpFinder();
+    void OnContextHelp();
+    void OnHelp();
+
+signals:
+    void aboutRequested();
+
+protected:
+    QMenu* createPopupMenu() override;          // a right click opens no menu
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void OnCreate();
+    QAction* MakeAction(int id);
+
+    QStatusBar* m_wndStatusBar = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    WipeBuffer m_wipeBuffer{};
+    std::unique_ptr<IDriveTable> m_drives;
+    CTarnowickView* m_pView = nullptr;
+    std::map<int, QAction*> m_actions;
+    CGuiHost m_host;
+    CCommandRunner m_runner;
+};
+
+} // namespace tw

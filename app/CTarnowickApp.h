@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The application object: names the settings store, reads the command line,
+// creates the main window.
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+namespace tw {
+
+class CMainFrame;
+
+class CTarnowickApp : public QApplication {
+    Q_OBJECT
+public:
+    CTarnowickApp(int& argc, char** argv);
+    ~CTarnowickApp() override;
+
+    // Start-up. Returns 0 to run the event loop, else the exit status.
+    int InitInstance();
+    void OnAppAbout();
+    CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+
+private:
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+};
+
+} // namespace tw

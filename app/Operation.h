@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What every operation shares with the main window: the overwrite buffer,
+// the continue flag of the sweeps, the host that asks the user, and the
+// drive table. One Operation lives for one command.
+#pragma once
+
+#include "app/OperationHost.h"
+#include "platform/DriveTable.h"
+
+#include <array>
+#include <cstddef>
+
+namespace tw {
+
+// The 16 bytes that every overwrite writes, repeated.
+inline constexpr char kWipePattern[] = "Tarnowick Secure";
+inline constexpr size_t kWipePatternSize = 16;
+inline constexpr size_t kWipeBufferSize = 1024;
+
+// 64 copies of the pattern: byte i is byte i mod 16 of "Tarnowick Secure".
+using WipeBuffer = std::array<char, kWipeBufferSize>;
+
+inline void FillWipeBuffer(WipeBuffer& buffer)
+{
+    for (size_t i = 0; i < buffer.size(); i += kWipePatternSize)
+        for (size_t j = 0; j < kWipePatternSize; ++j)
+            buffer[i + j] = kWipePattern[j];
+}
+
+struct Operation {
+    Operation(const WipeBuffer& buffer, IOperationHost& h, IDriveTable& d)
+        : m_wipeBuffer(buffer), host(h), drives(d) {}
+
+    const WipeBuffer& m_wipeBuffer;
+    IOperationHost& host;
+    IDriveTable& drives;
+    // Nonzero: go on. Zero: the user chose "Cancel Operation"; every sweep
+    // of the running command stops at once.
+    int m_bContinue = 1;
+};
+
+} // namespace tw

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The one seam between an operation (engine code running on the worker
+// thread) and the user. The window implements it with modal dialogs on the
+// GUI thread; tests implement it with scripted answers.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace tw {
+
+// Progress of a sweep. Created shown, with the focus; destroyed (and its
+// window removed) when the owning pointer goes away.
+class IProgress {
+public:
+    virtual ~IProgress() = default;
+    virtual void ShowScanning() = 0;  // " Scanning for Files ..."
+    virtual void ShowDeleting() = 0;  // " Deleting Files ..."
+    virtual void SetRange(long long n) = 0;
+    virtual void Step(int k) = 0;     // k more files wiped; must not block the worker
+};
+
+// A window that stays up while the owning pointer lives (the Working dialog).
+class IScopedWindow {
+public:
+    virtual ~IScopedWindow() = default;
+};
+
+class IOperationHost {
+public:
+    virtual ~IOperationHost() = default;
+
+    // "Secure Delete Confirm": IDC_YES, IDC_YES_TO_ALL, IDC_NO or IDCANCEL.
+    virtual int Confirm(const std::string& path) = 0;
+    // "Secure Delete Error": IDC_IGNORE, IDC_CANCEL_OPERATION or IDCANCEL.
+    virtual int FileError(const std::string& file, const std::string& message) = 0;
+    // "Tarnowick Secure Delete" disk error: IDC_IGNORE, IDC_CANCEL_OPERATION or IDCANCEL.
+    virtual int DiskError(const std::string& text) = 0;
+    // Message box, caption "Tarnowick Parameters", OK button, warning icon.
+    virtual void Message(const std::string& text) = 0;
+    // The progress box of a sweep.
+    virtual std::unique_ptr<IProgress> CreateProgress() = 0;
+    // The animated "Working ..." window of the disk-level commands.
+    virtual std::unique_ptr<IScopedWindow> ShowWorking() = 0;
+};
+
+} // namespace tw

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A drive whose free space could not be wiped. "Ignore Disk" (1048) goes on,
+// "Cancel Operation" (1049), Escape and the close box (2) cancel the rest.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace tw {
+
+class CDiskError : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDiskError(QWidget* parent = nullptr);
+
+    QString m_strDisk;
+
+    void LoadFields();
+
+    QLabel* m_labelDisk = nullptr;  // IDC_DISK_TEXT
+    QPushButton* m_btnIgnore = nullptr;
+    QPushButton* m_btnCancelOperation = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void reject() override;
+};
+
+} // namespace tw

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Drive letters on a system without them. A drive is a mounted local
+// volume; "/" is C, every other volume keeps the letter it was first given.
+// The current drive replaces the C runtime's _getdrive/_chdrive.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tw {
+
+struct DriveInfo {
+    char letter = 0;        // 'A'..'Z'
+    std::string root;       // the mount point, the drive's root directory
+    bool removable = false; // DRIVE_REMOVABLE, else DRIVE_FIXED
+};
+
+class IDriveTable {
+public:
+    virtual ~IDriveTable() = default;
+    // The drives mounted now, ascending by letter. New volumes get their
+    // letter here.
+    virtual std::vector<DriveInfo> ListDrives() = 0;
+    // _getdrive: the current drive's number, 1 = A ... 26 = Z.
+    virtual int GetDrive() = 0;
+    // _chdrive: 0 when drive n (1 = A) is mounted now and became current,
+    // nonzero otherwise (the current drive is then unchanged).
+    virtual int ChangeDrive(int n) = 0;
+    // The root directory (mount point) of the current drive.
+    virtual std::string CurrentRoot() = 0;
+};
+
+} // namespace tw

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sweep/CProgressBox.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace tw {
+
+CProgressBox::CProgressBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint)
+{
+    setWindowTitle(QStringLiteral("Tarnowick Secure Delete Progress"));
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    m_pProgress = new QProgressBar(this);
+    m_pProgress->setObjectName(QStringLiteral("IDC_PROGRESS"));
+    m_pProgress->setRange(0, 100);
+    m_pProgress->setValue(0);
+    m_pProgress->setTextVisible(false);
+    m_pProgress->setMinimumWidth(215);
+    layout->addWidget(m_pProgress);
+    m_editText = new QLineEdit(this);
+    m_editText->setObjectName(QStringLiteral("IDC_PROGRESS_TEXT"));
+    m_editText->setReadOnly(true);
+    m_editText->setFrame(false);
+    m_editText->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(m_editText);
+    setFixedSize(sizeHint().expandedTo(QSize(288, 81)));
+}
+
+void CProgressBox::ShowText(const QString& text)
+{
+    m_strText = text;
+    m_editText->setText(m_strText);
+    m_editText->setCursorPosition(0);
+    repaint();
+}
+
+void CProgressBox::ShowScanning() { ShowText(QStringLiteral(" Scanning for Files ...")); }
+void CProgressBox::ShowDeleting() { ShowText(QStringLiteral(" Deleting Files ...")); }
+
+void CProgressBox::SetRange(long long n)
+{
+    m_model.SetRange(n);
+    // A range of 0..0 would turn the bar into a busy indicator; an empty
+    // bar of one step shows "nothing to do" instead.
+    m_pProgress->setRange(0, int(m_model.Range() > 0 ? m_model.Range() : 1));
+    m_pProgress->setValue(0);
+}
+
+void CProgressBox::Step(int k)
+{
+    m_model.Step(k);
+    m_pProgress->setValue(int(m_model.Position()));
+}
+
+} // namespace tw

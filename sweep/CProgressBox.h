@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// "Tarnowick Secure Delete Progress": the modeless box a sweep shows while it
+// counts and then wipes.
+#pragma once
+
+#include "sweep/ProgressModel.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QProgressBar;
+
+namespace tw {
+
+class CProgressBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit CProgressBox(QWidget* parent = nullptr);
+
+    void ShowScanning();
+    void ShowDeleting();
+    void SetRange(long long n);
+    void Step(int k);
+
+    QString m_strText;
+    QProgressBar* m_pProgress = nullptr;
+    QLineEdit* m_editText = nullptr;
+    const ProgressModel& Model() const { return m_model; }
+
+private:
+    void ShowText(const QString& text);
+    ProgressModel m_model;
+};
+
+} // namespace tw

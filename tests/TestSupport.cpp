@@ -1,0 +1,298 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tests/TestSupport.h"
+
+#include "app/CommandIds.h"
+#include "app/Operation.h"
+
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <ftw.h>
+#include <sstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tw::test {
+
+namespace {
+std::string TmpRoot()
+{
+    const char* t = std::getenv("TMPDIR");
+    return t && *t ? t : "/tmp";
+}
+} // namespace
+
+TempDir::TempDir(const std::string& under)
+{
+    std::string tmpl = (under.empty() ? TmpRoot() : under) + "/tarnowick-test-XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data()))
+        throw std::runtime_error("mkdtemp failed: " + tmpl);
+    m_path = buf.data();
+}
+
+TempDir::~TempDir() { RemoveTree(m_path); }
+
+void RemoveTree(const std::string& path)
+{
+    // Make everything writable first, so that a test that took permissions
+    // away still cleans up.
+    nftw(path.c_str(), [](const char* p, const struct stat* sb, int type, FTW*) {
+        if (type == FTW_D || type == FTW_DNR)
+            chmod(p, (sb->st_mode & 07777) | S_IRWXU);
+        return 0;
+    }, 64, FTW_PHYS);
+    nftw(path.c_str(), [](const char* p, const struct stat*, int, FTW*) {
+        remove(p);
+        return 0;
+    }, 64, FTW_DEPTH | FTW_PHYS);
+}
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), std::streamsize(content.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::string Pattern(size_t length)
+{
+    std::string s(length, '\0');
+    for (size_t i = 0; i < length; ++i)
+        s[i] = kWipePattern[i % kWipePatternSize];
+    return s;
+}
+
+void ClearSettings()
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope,
+                    QStringLiteral("Halmere"), QStringLiteral("Tarnowick"));
+    store.clear();
+    store.sync();
+}
+
+int ScriptedHost::Confirm(const std::string& path)
+{
+    questions.push_back({"confirm", path, ""});
+    if (confirmAnswers.empty()) {
+        ADD_FAILURE() << "unscripted confirm for " << path;
+        return IDCANCEL;
+    }
+    const int a = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return a;
+}
+
+int ScriptedHost::FileError(const std::string& file, const std::string& message)
+{
+    questions.push_back({"file", file, message});
+    if (fileErrorAnswers.empty()) {
+        ADD_FAILURE() << "unscripted file error: [" << file << "] " << message;
+        return IDCANCEL;
+    }
+    const int a = fileErrorAnswers.front();
+    fileErrorAnswers.pop_front();
+    return a;
+}
+
+int ScriptedHost::DiskError(const std::string& text)
+{
+    questions.push_back({"disk", text, ""});
+    if (diskErrorAnswers.empty()) {
+        ADD_FAILURE() << "unscripted disk error: " << text;
+        return IDCANCEL;
+    }
+    const int a = diskErrorAnswers.front();
+    diskErrorAnswers.pop_front();
+    return a;
+}
+
+void ScriptedHost::Message(const std::string& text)
+{
+    questions.push_back({"message", text, ""});
+}
+
+std::vector<std::string> ScriptedHost::Messages() const
+{
+    std::vector<std::string> out;
+    for (const Question& q : questions)
+        if (q.kind == "message")
+            out.push_back(q.first);
+    return out;
+}
+
+namespace {
+class LogProgress : public IProgress {
+public:
+    explicit LogProgress(ScriptedHost::ProgressLog& log) : m_log(log) { m_log.events.push_back("create"); }
+    ~LogProgress() override { m_log.events.push_back("destroy"); }
+    void ShowScanning() override { m_log.events.push_back("scanning"); }
+    void ShowDeleting() override { m_log.events.push_back("deleting"); }
+    void SetRange(long long n) override { m_log.events.push_back("range " + std::to_string(n)); }
+    void Step(int k) override { m_log.steps += k; }
+
+private:
+    ScriptedHost::ProgressLog& m_log;
+};
+
+class CountedWindow : public IScopedWindow {
+public:
+    explicit CountedWindow(int& alive) : m_alive(alive) { ++m_alive; }
+    ~CountedWindow() override { --m_alive; }
+
+private:
+    int& m_alive;
+};
+} // namespace
+
+std::unique_ptr<IProgress> ScriptedHost::CreateProgress() { return std::make_unique<LogProgress>(progress); }
+
+std::unique_ptr<IScopedWindow> ScriptedHost::ShowWorking()
+{
+    ++workingShown;
+    return std::make_unique<CountedWindow>(workingAlive);
+}
+
+std::vector<DriveInfo> FakeDriveTable::ListDrives()
+{
+    std::vector<DriveInfo> out;
+    for (const auto& [letter, root] : roots)
+        out.push_back({letter, root, false});
+    return out;
+}
+
+int FakeDriveTable::ChangeDrive(int n)
+{
+    if (n < 1 || n > 26 || !roots.count(char('A' + n - 1)))
+        return -1;
+    current = n;
+    return 0;
+}
+
+std::string FakeDriveTable::CurrentRoot()
+{
+    auto it = roots.find(char('A' + current - 1));
+    return it == roots.end() ? std::string() : it->second;
+}
+
+int RunCommand(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TmpfsMount::TmpfsMount(const std::string& size)
+{
+    if (geteuid() != 0) {
+        m_reason = "mounting a tmpfs needs root";
+        return;
+    }
+    char tmpl[] = "/tmp/tarnowick-tmpfs-XXXXXX";
+    if (!mkdtemp(tmpl)) {
+        m_reason = "mkdtemp failed";
+        return;
+    }
+    const std::string options = "size=" + size + ",mode=0755";
+    if (mount("tarnowick-test", tmpl, "tmpfs", 0, options.c_str()) != 0) {
+        m_reason = std::string("mount tmpfs failed: ") + std::strerror(errno);
+        rmdir(tmpl);
+        return;
+    }
+    m_mountPoint = tmpl;
+}
+
+TmpfsMount::~TmpfsMount()
+{
+    if (m_mountPoint.empty())
+        return;
+    umount2(m_mountPoint.c_str(), MNT_DETACH);
+    rmdir(m_mountPoint.c_str());
+}
+
+LoopExt4Mount::LoopExt4Mount(int megabytes)
+{
+    if (geteuid() != 0) {
+        m_reason = "a loop mount needs root";
+        return;
+    }
+    if (RunCommand("command -v mkfs.ext4 >/dev/null 2>&1 && command -v losetup >/dev/null 2>&1") != 0) {
+        m_reason = "mkfs.ext4 or losetup is missing";
+        return;
+    }
+    char tmpl[] = "/tmp/tarnowick-loop-XXXXXX";
+    if (!mkdtemp(tmpl)) {
+        m_reason = "mkdtemp failed";
+        return;
+    }
+    m_dir = tmpl;
+    m_image = m_dir + "/disk.img";
+    m_mountPoint = m_dir + "/mnt";
+    mkdir(m_mountPoint.c_str(), 0755);
+    const std::string make = "truncate -s " + std::to_string(megabytes) + "M " + m_image
+        + " && mkfs.ext4 -q -F -E lazy_itable_init=0,lazy_journal_init=0 " + m_image + " >/dev/null 2>&1";
+    if (RunCommand(make) != 0) {
+        m_reason = "mkfs.ext4 failed";
+        return;
+    }
+    if (RunCommand("mount -o loop " + m_image + " " + m_mountPoint + " 2>/dev/null") != 0) {
+        m_reason = "loop devices are not available here (mount -o loop failed)";
+        return;
+    }
+    m_mounted = true;
+}
+
+bool LoopExt4Mount::Unmount()
+{
+    if (!m_mounted)
+        return false;
+    m_mounted = RunCommand("umount " + m_mountPoint) != 0;
+    return !m_mounted;
+}
+
+LoopExt4Mount::~LoopExt4Mount()
+{
+    if (m_mounted)
+        RunCommand("umount -l " + m_mountPoint + " 2>/dev/null");
+    if (!m_dir.empty())
+        RemoveTree(m_dir);
+}
+
+bool FileContains(const std::string& path, const std::string& needle)
+{
+    std::ifstream in(path, std::ios::binary);
+    const size_t chunk = 1 << 20;
+    std::string carry, buf(chunk, '\0');
+    while (in) {
+        in.read(buf.data(), std::streamsize(chunk));
+        const std::string window = carry + buf.substr(0, size_t(in.gcount()));
+        if (window.find(needle) != std::string::npos)
+            return true;
+        carry = window.size() >= needle.size() ? window.substr(window.size() - needle.size() + 1) : window;
+    }
+    return false;
+}
+
+} // namespace tw::test

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the tests share: temporary directories, a clean settings store,
+// scripted answers to an operation's questions, and real mounts.
+#pragma once
+
+#include "app/OperationHost.h"
+#include "platform/DriveTable.h"
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tw::test {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with everything in it.
+class TempDir {
+public:
+    explicit TempDir(const std::string& under = "");
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+void RemoveTree(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);  // lstat succeeds
+std::string Pattern(size_t length);     // what the wiper writes over `length` bytes
+
+// Empties the settings store of this test program.
+void ClearSettings();
+
+// Answers an operation's questions from queues and records every question.
+// An unscripted question fails the test and answers Cancel.
+class ScriptedHost : public IOperationHost {
+public:
+    struct Question {
+        std::string kind;  // "confirm", "file", "disk", "message"
+        std::string first; // path, file field, disk text or message text
+        std::string second; // file error message field
+    };
+
+    std::deque<int> confirmAnswers;
+    std::deque<int> fileErrorAnswers;
+    std::deque<int> diskErrorAnswers;
+    std::vector<Question> questions;
+
+    // Progress as the box would show it.
+    struct ProgressLog {
+        std::vector<std::string> events;  // "create", "scanning", "range N", "deleting", "destroy"
+        long long steps = 0;
+    };
+    ProgressLog progress;
+    int workingShown = 0;
+    int workingAlive = 0;
+
+    int Confirm(const std::string& path) override;
+    int FileError(const std::string& file, const std::string& message) override;
+    int DiskError(const std::string& text) override;
+    void Message(const std::string& text) override;
+    std::unique_ptr<IProgress> CreateProgress() override;
+    std::unique_ptr<IScopedWindow> ShowWorking() override;
+
+    std::vector<std::string> Messages() const;
+};
+
+// A drive table with fixed letters for tests: letter -> root directory.
+class FakeDriveTable : public IDriveTable {
+public:
+    std::map<char, std::string> roots;
+    int current = 3;
+    std::vector<DriveInfo> ListDrives() override;
+    int GetDrive() override { return current; }
+    int ChangeDrive(int n) override;
+    std::string CurrentRoot() override;
+};
+
+// Real mounts for tests that need them; each unmounts in its destructor.
+// Available() is false, with the reason in SkipReason(), where the machine
+// cannot mount (not root, no loop devices, no mkfs.ext4).
+class TmpfsMount {
+public:
+    explicit TmpfsMount(const std::string& size);  // "1M", "64k"...
+    ~TmpfsMount();
+    bool Available() const { return !m_mountPoint.empty(); }
+    const std::string& SkipReason() const { return m_reason; }
+    const std::string& Path() const { return m_mountPoint; }
+
+private:
+    std::string m_mountPoint;
+    std::string m_reason;
+};
+
+class LoopExt4Mount {
+public:
+    explicit LoopExt4Mount(int megabytes);
+    ~LoopExt4Mount();
+    bool Available() const { return m_mounted; }
+    const std::string& SkipReason() const { return m_reason; }
+    const std::string& Path() const { return m_mountPoint; }
+    const std::string& Image() const { return m_image; }
+    // Unmounts (flushing everything to the image); the image stays for reading.
+    bool Unmount();
+
+private:
+    std::string m_dir;
+    std::string m_image;
+    std::string m_mountPoint;
+    std::string m_reason;
+    bool m_mounted = false;
+};
+
+// True when `needle` occurs anywhere in the file (read in chunks).
+bool FileContains(const std::string& path, const std::string& needle);
+int RunCommand(const std::string& command);  // system(), exit status
+
+} // namespace tw::test
