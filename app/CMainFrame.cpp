@@ -159,6 +159,8 @@ void CMainFrame::OnCreate()
     QAction* progressAction = Action(ID_VIEW_PROGRESS_BAR);
     progressAction->setCheckable(true);
     progressAction->setChecked(CSettings::ReadBool(Setting::Counter));
+
+    InstallHelp();
 }
 
 void CMainFrame::OnCommand(int id)

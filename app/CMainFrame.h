@@ -67,6 +67,7 @@ protected:
 
 private:
     void OnCreate();
+    void InstallHelp();  // What's This texts of the commands, F1
     QAction* MakeAction(int id);
 
     QStatusBar* m_wndStatusBar = nullptr;

@@ -6,6 +6,10 @@
 
 namespace tw {
 
+void CMainFrame::InstallHelp()
+{
+}
+
 void CMainFrame::OnHelpFinder()
 {
 }
