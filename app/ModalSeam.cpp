@@ -23,9 +23,15 @@ void SetModalHook(ModalHook hook) { Hook() = std::move(hook); }
 
 int RunModal(QDialog& dialog)
 {
-    if (Hook())
-        return Hook()(dialog);
-    return dialog.exec();
+    if (!Hook())
+        return dialog.exec();
+    // The hook answers instead of the user, but the dialog is really shown,
+    // so that what it shows (texts, focus) is what a user would see.
+    dialog.setModal(true);
+    dialog.show();
+    const int result = Hook()(dialog);
+    dialog.hide();
+    return result;
 }
 
 void ParameterMessage(QWidget* parent, const QString& text)

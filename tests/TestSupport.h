@@ -6,7 +6,11 @@
 #include "app/OperationHost.h"
 #include "platform/DriveTable.h"
 
+#include <QString>
+#include <QStringList>
+
 #include <deque>
+#include <ostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -122,3 +126,13 @@ bool FileContains(const std::string& path, const std::string& needle);
 int RunCommand(const std::string& command);  // system(), exit status
 
 } // namespace tw::test
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os)
+{
+    *os << '{';
+    for (const QString& s : l)
+        *os << '"' << s.toStdString() << "\" ";
+    *os << '}';
+}
