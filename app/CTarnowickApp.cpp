@@ -25,11 +25,10 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
 
 CTarnowickApp::~CTarnowickApp() = default;
 
-int CTarnowickApp::InitInstance()
+int CTarnowickApp::InitInstance(const QStringList& args)
 {
     // No arguments, or one file name that is opened for reading and nothing
     // more: the program keeps no document data.
-    const QStringList args = arguments().mid(1);
     if (args.size() > 1 || (args.size() == 1 && args[0].startsWith(QLatin1Char('-')) && args[0] != QLatin1String("-"))) {
         std::fprintf(stderr, "usage: tarnowick [FILE]\n");
         return 2;

@@ -17,8 +17,9 @@ public:
     CTarnowickApp(int& argc, char** argv);
     ~CTarnowickApp() override;
 
-    // Start-up. Returns 0 to run the event loop, else the exit status.
-    int InitInstance();
+    // Start-up with the command-line arguments after the program name.
+    // Returns 0 to run the event loop, else the exit status.
+    int InitInstance(const QStringList& args);
     void OnAppAbout();
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
 

@@ -4,7 +4,7 @@
 int main(int argc, char** argv)
 {
     tw::CTarnowickApp app(argc, argv);
-    if (const int status = app.InitInstance())
+    if (const int status = app.InitInstance(app.arguments().mid(1)))
         return status;
     return app.exec();
 }
