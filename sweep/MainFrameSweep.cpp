@@ -4,6 +4,7 @@
 
 #include "app/CommandIds.h"
 #include "prefs/Settings.h"
+#include "sweep/LocationSweeps.h"
 
 #include <QAction>
 
@@ -11,18 +12,22 @@ namespace tw {
 
 void CMainFrame::OnSecureDeleteCache()
 {
+    RunOperation([](Operation& op) { SecureDeleteCache(op); });
 }
 
 void CMainFrame::OnSecureDeleteTemp()
 {
+    RunOperation([](Operation& op) { SecureDeleteTemp(op); });
 }
 
 void CMainFrame::OnSecureDeleteOther()
 {
+    RunOperation([](Operation& op) { SecureDeleteOther(op); });
 }
 
 void CMainFrame::OnSecureDeleteByPreferences()
 {
+    RunOperation([](Operation& op) { SecureDeleteByPreferences(op); });
 }
 
 // The menu's check mark decides the direction; the sweeps read "Counter".

@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The location commands and the preference-driven sweep: which roots are
+// swept, in which order, in one pass or in a counting and a deleting pass.
+#include "sweep/LocationSweeps.h"
+
+#include "prefs/Settings.h"
+#include "sweep/DirectorySweep.h"
+
+#include <memory>
+
+namespace tw {
+
+namespace {
+
+struct Location {
+    Setting path;
+    Setting allFiles;
+    const char* notEntered;
+};
+
+// In the order the preference-driven sweep visits them.
+constexpr Location kCache{Setting::InternetCachePath, Setting::AllInternetCache, "Internet Cache Path Not Entered"};
+constexpr Location kTemp{Setting::TemporaryPath, Setting::AllTemporary, "Temporary Path Not Entered"};
+constexpr Location kOther{Setting::OtherPath, Setting::AllOther, "Other Path Not Entered"};
+constexpr Location kLocations[] = {kCache, kTemp, kOther};
+
+int SweepLocation(Operation& op, const Location& where, int mode, IProgress* progress)
+{
+    return SweepDirectory(op, CSettings::Read(where.path), mode, progress, CSettings::ReadBool(where.allFiles));
+}
+
+using SweepFunction = int (*)(Operation&, int, IProgress*);
+
+// One deleting pass, or with "Counter" on a counting pass that sizes the
+// progress box and a deleting pass that steps it. The box is owned here so
+// that a file error leaving the sweep still takes it away.
+void RunPasses(Operation& op, SweepFunction sweep)
+{
+    op.m_bContinue = 1;
+    if (!CSettings::ReadBool(Setting::Counter)) {
+        sweep(op, kSweepDeleting, nullptr);
+        return;
+    }
+    const std::unique_ptr<IProgress> box = op.host.CreateProgress();
+    box->ShowScanning();
+    const int n = sweep(op, kSweepCounting, nullptr);
+    box->SetRange(n);
+    box->ShowDeleting();
+    sweep(op, kSweepDeleting, box.get());
+}
+
+void SecureDeleteLocation(Operation& op, const Location& where, SweepFunction sweep)
+{
+    if (CSettings::Read(where.path).empty()) {
+        op.host.Message(where.notEntered);
+        return;
+    }
+    RunPasses(op, sweep);
+}
+
+// Puts the remembered drive back however the drive sweep ends, a cancel
+// or a file error included, so that a later command's "" root means what
+// it meant before.
+class CurrentDriveKeeper {
+public:
+    explicit CurrentDriveKeeper(IDriveTable& drives) : m_drives(drives), m_nDrive(drives.GetDrive()) {}
+    ~CurrentDriveKeeper()
+    {
+        try {
+            m_drives.ChangeDrive(m_nDrive);
+        } catch (...) {
+            // Nothing more can be done for the drive while unwinding.
+        }
+    }
+    CurrentDriveKeeper(const CurrentDriveKeeper&) = delete;
+    CurrentDriveKeeper& operator=(const CurrentDriveKeeper&) = delete;
+
+private:
+    IDriveTable& m_drives;
+    int m_nDrive;
+};
+
+int SweepDrives(Operation& op, int mode, IProgress* progress)
+{
+    std::string list = CSettings::Read(Setting::Drives);
+    const CurrentDriveKeeper keeper(op.drives);
+    int total = 0;
+    std::string entry;
+    while (op.m_bContinue && CSettings::NextListItem(list, entry)) {
+        if (entry.empty())
+            continue;
+        // The letter's code less 64: A is 1. A lower-case letter gives a
+        // number past Z and is refused like a drive that is not mounted.
+        const int drive = static_cast<unsigned char>(entry[0]) - 64;
+        if (op.drives.ChangeDrive(drive) != 0) {
+            op.host.Message(entry + " Not Accessible");
+            continue;
+        }
+        total += SweepCurrentDrive(op, mode, progress);
+    }
+    return total;
+}
+
+} // namespace
+
+int SweepCache(Operation& op, int mode, IProgress* progress) { return SweepLocation(op, kCache, mode, progress); }
+int SweepTemp(Operation& op, int mode, IProgress* progress) { return SweepLocation(op, kTemp, mode, progress); }
+int SweepOther(Operation& op, int mode, IProgress* progress) { return SweepLocation(op, kOther, mode, progress); }
+
+int SweepCurrentDrive(Operation& op, int mode, IProgress* progress)
+{
+    return SweepDirectory(op, "", mode, progress, false);
+}
+
+int SweepByPreferences(Operation& op, int mode, IProgress* progress)
+{
+    if (CSettings::ReadBool(Setting::All))
+        return SweepDrives(op, mode, progress);
+    // Unset locations are skipped without a word: this command sweeps
+    // whatever the preferences name, which may be nothing.
+    int total = 0;
+    for (const Location& where : kLocations) {
+        if (!op.m_bContinue)
+            break;
+        if (CSettings::Read(where.path).empty())
+            continue;
+        total += SweepLocation(op, where, mode, progress);
+    }
+    return total;
+}
+
+void SecureDeleteCache(Operation& op) { SecureDeleteLocation(op, kCache, SweepCache); }
+void SecureDeleteTemp(Operation& op) { SecureDeleteLocation(op, kTemp, SweepTemp); }
+void SecureDeleteOther(Operation& op) { SecureDeleteLocation(op, kOther, SweepOther); }
+void SecureDeleteByPreferences(Operation& op) { RunPasses(op, SweepByPreferences); }
+
+} // namespace tw
