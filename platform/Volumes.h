@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The local volumes a user would call drives: block-device file systems
+// mounted read-write, read from the kernel's mount table and /sys. Both
+// locations are parameters so that tests can hand in their own.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// One line of /proc/<pid>/mountinfo, escapes decoded.
+struct MountEntry {
+    unsigned major = 0;
+    unsigned minor = 0;
+    std::string root;          // the directory of the file system seen at the mount point
+    std::string mountPoint;
+    std::string mountOptions;  // per mount ("rw,relatime")
+    std::string fsType;
+    std::string source;
+    std::string superOptions;  // of the file system ("rw,errors=remount-ro")
+};
+
+struct Volume {
+    std::string mountPoint;
+    std::string source;
+    std::string fsType;
+    unsigned major = 0;
+    unsigned minor = 0;
+    bool removable = false;
+};
+
+// The kernel writes blank, tab, newline and backslash in paths as \ooo.
+std::string DecodeMountField(std::string_view field);
+
+// Lines that do not have the mountinfo shape are skipped.
+std::vector<MountEntry> ParseMountInfo(std::string_view text);
+
+// The drives among the mounts, in mount order, each volume once.
+std::vector<Volume> ListLocalVolumes(const std::string& mountinfoPath, const std::string& sysRoot);
+
+// The whole selection on already parsed entries (for tests and callers that
+// read the table themselves).
+std::vector<Volume> SelectLocalVolumes(const std::vector<MountEntry>& mounts, const std::string& sysRoot);
+
+// True when the block device MAJ:MIN (or its parent disk) says removable=1,
+// or sits on a USB or MMC bus. `source` is the fallback name under
+// /sys/class/block for file systems with an anonymous device number.
+bool IsRemovableDevice(const std::string& sysRoot, unsigned major, unsigned minor, const std::string& source);
+
+// The process's current directory, "" when it cannot be read.
+std::string CurrentDirectory();
+
+} // namespace tw
