@@ -1,18 +1,105 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The file wiper: the one place where a file is destroyed.
 #include "wipe/FileWiper.h"
 
+#include "app/CommandIds.h"
 #include "platform/FileError.h"
+#include "platform/WipeTarget.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
 
 namespace tw {
 
-int WipeFile(Operation&, const std::string& path, IProgress*)
+namespace {
+
+// Large writes cost far fewer system calls than 1024-byte ones; the chunk
+// stays a whole number of overwrite buffers so every byte keeps its place
+// in the pattern.
+constexpr size_t kMaxChunk = size_t(1) << 20;
+
+BeforeTruncateHook& Hook()
 {
-    throw FileException(causeGeneric, 0, path, "the file wiper is not built yet");
+    static BeforeTruncateHook hook;
+    return hook;
 }
 
-int WipeFileAt(Operation&, int, const std::string&, const std::string& path, IProgress*)
+std::string InBrackets(int cause) { return " [ " + std::to_string(cause) + " ]"; }
+
+int AnswerToResult(int answer) { return answer == IDC_IGNORE ? 1 : 0; }
+
+int AskOpenFailure(Operation& op, const std::string& path, int cause)
 {
-    throw FileException(causeGeneric, 0, path, "the file wiper is not built yet");
+    return AnswerToResult(op.host.FileError(path, "Could not access this file for deletion" + InBrackets(cause)));
+}
+
+int AskWriteFailure(Operation& op, const std::string& path, int cause)
+{
+    return AnswerToResult(op.host.FileError("", "Error Securing File" + path + InBrackets(cause)));
+}
+
+// Overwrites the whole file and pushes it to the device. Without the flush
+// the kernel may drop the overwritten pages at the truncation before they
+// ever reach the disk, leaving the old contents on the device.
+int OverwriteAndFlush(WipeTarget& file, const WipeBuffer& buffer)
+{
+    const uint64_t length = file.Length();
+    if (length <= buffer.size()) {
+        if (const int err = file.Overwrite(buffer.data(), buffer.size(), length))
+            return err;
+        return file.Flush();
+    }
+    const size_t copies = size_t(std::min<uint64_t>((length + buffer.size() - 1) / buffer.size(),
+                                                    kMaxChunk / buffer.size()));
+    const size_t size = copies * buffer.size();
+    auto chunk = std::make_unique_for_overwrite<char[]>(size);
+    for (size_t i = 0; i < copies; ++i)
+        std::memcpy(chunk.get() + i * buffer.size(), buffer.data(), buffer.size());
+    if (const int err = file.Overwrite(chunk.get(), size, length))
+        return err;
+    return file.Flush();
+}
+
+} // namespace
+
+void SetBeforeTruncateHook(BeforeTruncateHook hook) { Hook() = std::move(hook); }
+
+int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::string& path, IProgress* progress)
+{
+    WipeTarget file;
+    if (const int cause = file.Open(dirfd, name))
+        return AskOpenFailure(op, path, cause);
+
+    if (const int err = OverwriteAndFlush(file, op.m_wipeBuffer)) {
+        // The file keeps its length; it is closed before the user is asked,
+        // so no other program waits on it while the dialog is open.
+        file.Close();
+        return AskWriteFailure(op, path, CauseFromErrno(err));
+    }
+
+    if (Hook())
+        Hook()(file.Fd());
+    if (const int err = file.Truncate())
+        throw MakeFileException("truncating", path, err);
+    if (const int err = file.Close())
+        throw MakeFileException("closing", path, err);
+    if (const int err = RemoveUnderRandomName(dirfd, name))
+        throw MakeFileException("removing", path, err);
+
+    if (progress)
+        progress->Step(1);
+    return 1;
+}
+
+int WipeFile(Operation& op, const std::string& path, IProgress* progress)
+{
+    // Both entries share one implementation: the file is always reached
+    // relative to its directory, and never through a link.
+    DirectoryHandle directory(path);
+    if (directory.Error())
+        return AskOpenFailure(op, path, CauseFromErrno(directory.Error()));
+    return WipeFileAt(op, directory.Fd(), directory.Name(), path, progress);
 }
 
 } // namespace tw

@@ -6,6 +6,7 @@
 
 #include "app/Operation.h"
 
+#include <functional>
 #include <string>
 
 namespace tw {
@@ -21,5 +22,11 @@ int WipeFile(Operation& op, const std::string& path, IProgress* progress);
 // file is opened relative to that directory and never through a link.
 // `path` is the full path shown to the user.
 int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::string& path, IProgress* progress);
+
+// Called with the open file's descriptor after the overwrite has been
+// flushed and before the truncation: the one moment at which the written
+// contents can be read back. Tests set it; the program leaves it empty.
+using BeforeTruncateHook = std::function<void(int fd)>;
+void SetBeforeTruncateHook(BeforeTruncateHook hook);
 
 } // namespace tw

@@ -2,10 +2,35 @@
 // File > "Secure Delete File": the window's side of the delete-file command.
 #include "app/CMainFrame.h"
 
+#include "app/ModalSeam.h"
+#include "prefs/Settings.h"
+#include "wipe/DeleteFileCommand.h"
+
+#include <QFile>
+
 namespace tw {
 
 void CMainFrame::OnSecureDeleteFile()
 {
+    const std::string initial = CSettings::Read(Setting::InitialDirectory);
+
+    FileDialogRequest request;
+    request.title = QStringLiteral("Tarnowick Secure Delete");
+    request.directory = initial.empty() ? QStringLiteral("/") : ShowText(initial);
+    // "*" rather than "*.*": on Linux many files have no dot in their name.
+    request.filter = QStringLiteral("All Files (*)");
+    request.multiple = true;
+    // Any number of files: the selection is never cut to a fixed length.
+    const QStringList picked = GetOpenFileNames(this, request);
+    if (picked.isEmpty())
+        return;  // cancelled: nothing deleted, "Initial Directory" kept
+
+    std::vector<std::string> selection;
+    selection.reserve(size_t(picked.size()));
+    for (const QString& path : picked)
+        selection.push_back(QFile::encodeName(path).toStdString());
+
+    RunOperation([&selection](Operation& op) { DeleteSelectedFiles(op, selection); });
 }
 
 } // namespace tw

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The delete-file walk; engine code, so it runs on the worker thread and is
+// tested with scripted answers.
+#include "wipe/DeleteFileCommand.h"
+
+#include "app/CommandIds.h"
+#include "prefs/Settings.h"
+#include "wipe/FileWiper.h"
+
+namespace tw {
+
+std::string DirectoryOfPath(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection)
+{
+    if (selection.empty())
+        return;
+
+    bool yesToAll = false;
+    int lastWipe = 1;
+    std::string current;
+    for (size_t i = 0; i < selection.size() && lastWipe; ++i) {
+        current = selection[i];
+        const int answer = yesToAll ? int(IDC_YES_TO_ALL) : op.host.Confirm(current);
+        if (answer == IDCANCEL)
+            break;
+        if (answer == IDC_YES_TO_ALL)
+            yesToAll = true;
+        if (answer == IDC_YES || answer == IDC_YES_TO_ALL)
+            lastWipe = WipeFile(op, current, nullptr);
+        // Anything else ("No") leaves this file alone.
+    }
+    CSettings::Write(Setting::InitialDirectory, DirectoryOfPath(current));
+}
+
+} // namespace tw

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The walk of File > "Secure Delete File" over the files the user picked:
+// ask for each (unless "Yes To All"), destroy, remember the directory.
+#pragma once
+
+#include "app/Operation.h"
+
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// Walks `selection` in order. Writes "Initial Directory" from the path at
+// which the walk ended, however it ended; a FileException from the wiper
+// ends the command before that. An empty selection does nothing.
+void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection);
+
+// The directory part of `path` without its trailing "/": "/" for a file in
+// the root, "" for a bare name.
+std::string DirectoryOfPath(const std::string& path);
+
+} // namespace tw
