@@ -1,0 +1,348 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The file wiper against real files, real mounts and a real ext4 device.
+#include "app/CommandIds.h"
+#include "platform/FileError.h"
+#include "tests/TestSupport.h"
+#include "wipe/FileWiper.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tw;
+using tw::test::Exists;
+using tw::test::Pattern;
+using tw::test::ReadFile;
+using tw::test::WriteFile;
+
+namespace {
+
+class CountingProgress : public IProgress {
+public:
+    void ShowScanning() override {}
+    void ShowDeleting() override {}
+    void SetRange(long long) override {}
+    void Step(int k) override { steps += k; }
+    int steps = 0;
+};
+
+std::string Noise(size_t length, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::string s(length, '\0');
+    for (char& c : s)
+        c = char('a' + gen() % 26);
+    return s;
+}
+
+bool LeasesEnabled()
+{
+    std::ifstream in("/proc/sys/fs/leases-enable");
+    int on = 1;
+    in >> on;
+    return on != 0;
+}
+
+size_t EntriesIn(const std::string& dir)
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++n;
+    return n;
+}
+
+class FileWiperTest : public ::testing::Test {
+protected:
+    FileWiperTest() { FillWipeBuffer(buffer); }
+    void TearDown() override { SetBeforeTruncateHook(nullptr); }
+
+    int Wipe(const std::string& path) { return WipeFile(op, path, &progress); }
+
+    // Records what the file holds just before it is cut to zero length.
+    void CaptureBeforeTruncate()
+    {
+        SetBeforeTruncateHook([this](int fd) {
+            struct stat st {};
+            ASSERT_EQ(fstat(fd, &st), 0);
+            std::string content(size_t(st.st_size), '\0');
+            ASSERT_EQ(pread(fd, content.data(), content.size(), 0), ssize_t(content.size()));
+            captured.push_back(content);
+        });
+    }
+
+    void ExpectOpenFailure(const std::string& path, int cause)
+    {
+        ASSERT_EQ(host.questions.size(), 1u) << path;
+        EXPECT_EQ(host.questions[0].kind, "file");
+        EXPECT_EQ(host.questions[0].first, path);
+        EXPECT_EQ(host.questions[0].second, "Could not access this file for deletion [ " + std::to_string(cause) + " ]");
+        EXPECT_EQ(progress.steps, 0);
+    }
+
+    WipeBuffer buffer{};
+    test::ScriptedHost host;
+    test::FakeDriveTable drives;
+    Operation op{buffer, host, drives};
+    CountingProgress progress;
+    test::TempDir dir;
+    std::vector<std::string> captured;
+};
+
+TEST_F(FileWiperTest, TwentyByteFileHoldsThePatternJustBeforeTruncation)
+{
+    const std::string path = dir / "twenty.txt";
+    WriteFile(path, "01234567890123456789");
+    CaptureBeforeTruncate();
+    EXPECT_EQ(Wipe(path), 1);
+    ASSERT_EQ(captured.size(), 1u);
+    EXPECT_EQ(captured[0], "Tarnowick SecureTarn");
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(progress.steps, 1);
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(FileWiperTest, EveryLengthIsOverwrittenExactlyAndTheFileIsGone)
+{
+    // Around the 1024-byte buffer and around the larger write chunk.
+    const std::vector<size_t> lengths = {0, 1, 1024, 1025, 3000, (1u << 20) - 1, (1u << 20) + 17, 3u * (1u << 20) + 5};
+    CaptureBeforeTruncate();
+    for (size_t i = 0; i < lengths.size(); ++i) {
+        const std::string path = dir / ("file" + std::to_string(i));
+        WriteFile(path, Noise(lengths[i], unsigned(i)));
+        EXPECT_EQ(Wipe(path), 1) << lengths[i];
+        ASSERT_EQ(captured.size(), i + 1);
+        EXPECT_EQ(captured[i].size(), lengths[i]);
+        EXPECT_TRUE(captured[i] == Pattern(lengths[i])) << "length " << lengths[i];
+        EXPECT_FALSE(Exists(path)) << lengths[i];
+    }
+    EXPECT_EQ(progress.steps, int(lengths.size()));
+    // Nothing is left behind under a random name either.
+    EXPECT_EQ(EntriesIn(dir.Path()), 0u);
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(FileWiperTest, WipeFileAtOpensRelativeToTheDirectoryAndShowsTheGivenPath)
+{
+    WriteFile(dir / "inside", "secret");
+    const int dirfd = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dirfd, 0);
+    EXPECT_EQ(WipeFileAt(op, dirfd, "inside", "/shown/inside", &progress), 1);
+    EXPECT_FALSE(Exists(dir / "inside"));
+    EXPECT_EQ(progress.steps, 1);
+    progress.steps = 0;
+
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(WipeFileAt(op, dirfd, "absent", "/shown/absent", nullptr), 1);
+    close(dirfd);
+    ExpectOpenFailure("/shown/absent", 2);
+}
+
+// Each refused file is left exactly as it was and reported with its cause.
+TEST_F(FileWiperTest, FilesThatMayNotBeDestroyedAreLeftAlone)
+{
+    host.fileErrorAnswers = {IDC_IGNORE};
+    const std::string missing = dir / "missing.txt";
+    EXPECT_EQ(Wipe(missing), 1);
+    ExpectOpenFailure(missing, 2);
+    EXPECT_FALSE(Exists(missing));
+    host.questions.clear();
+
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(dir / "no-such-dir/x"), 1);
+    ExpectOpenFailure(dir / "no-such-dir/x", 2);
+    host.questions.clear();
+
+    // Overwriting a file with a second name would destroy it under a name
+    // nobody chose to delete.
+    WriteFile(dir / "linked", "both names");
+    ASSERT_EQ(link((dir / "linked").c_str(), (dir / "other-name").c_str()), 0);
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(dir / "linked"), 1);
+    ExpectOpenFailure(dir / "linked", 11);
+    EXPECT_EQ(ReadFile(dir / "linked"), "both names");
+    EXPECT_EQ(ReadFile(dir / "other-name"), "both names");
+    host.questions.clear();
+
+    // A link is never followed: neither the link nor its target changes.
+    WriteFile(dir / "target", "target stays");
+    ASSERT_EQ(symlink((dir / "target").c_str(), (dir / "link").c_str()), 0);
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(dir / "link"), 1);
+    ExpectOpenFailure(dir / "link", 3);
+    EXPECT_EQ(ReadFile(dir / "target"), "target stays");
+    struct stat st {};
+    ASSERT_EQ(lstat((dir / "link").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    host.questions.clear();
+
+    ASSERT_EQ(mkdir((dir / "folder").c_str(), 0755), 0);
+    WriteFile(dir / "folder/kept", "kept");
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(dir / "folder"), 1);
+    ExpectOpenFailure(dir / "folder", 5);
+    EXPECT_EQ(ReadFile(dir / "folder/kept"), "kept");
+    host.questions.clear();
+
+    // No reader or writer ever opens the FIFO: a blocking open would hang here.
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(dir / "fifo"), 1);
+    ExpectOpenFailure(dir / "fifo", 5);
+    EXPECT_TRUE(Exists(dir / "fifo"));
+}
+
+TEST_F(FileWiperTest, FileHeldOpenByAnotherDescriptorIsInUse)
+{
+    if (!LeasesEnabled())
+        GTEST_SKIP() << "file leases are turned off (/proc/sys/fs/leases-enable is 0)";
+    const std::string path = dir / "held.txt";
+    WriteFile(path, "someone reads me");
+    const int other = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(path), 1);
+    close(other);
+    ExpectOpenFailure(path, 11);
+    EXPECT_EQ(ReadFile(path), "someone reads me");
+
+    // Once the other descriptor is gone the file can be destroyed.
+    host.questions.clear();
+    EXPECT_EQ(Wipe(path), 1);
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(FileWiperTest, FileOnReadOnlyMountIsAccessDenied)
+{
+    test::TmpfsMount mount("1M");
+    if (!mount.Available())
+        GTEST_SKIP() << mount.SkipReason();
+    const std::string path = mount.Path() + "/readonly.txt";
+    WriteFile(path, "cannot be written");
+    ASSERT_EQ(::mount(nullptr, mount.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << strerror(errno);
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(path), 1);
+    ExpectOpenFailure(path, 5);
+    EXPECT_EQ(ReadFile(path), "cannot be written");
+}
+
+TEST_F(FileWiperTest, FullDeviceIsAWriteFailureAndTheFileKeepsItsLength)
+{
+    test::TmpfsMount mount("1M");
+    if (!mount.Available())
+        GTEST_SKIP() << mount.SkipReason();
+    // A sparse file larger than the whole device: writing its holes needs
+    // pages the tmpfs does not have.
+    const std::string path = mount.Path() + "/sparse.bin";
+    const off_t length = 4 << 20;
+    WriteFile(path, "");
+    ASSERT_EQ(truncate(path.c_str(), length), 0);
+
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(path), 1);
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0].kind, "file");
+    EXPECT_EQ(host.questions[0].first, "");
+    EXPECT_EQ(host.questions[0].second, "Error Securing File" + path + " [ 13 ]");
+    EXPECT_EQ(progress.steps, 0);
+
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, length);
+    // What was written before the device filled up stays overwritten.
+    EXPECT_EQ(ReadFile(path).substr(0, 4096), Pattern(4096));
+}
+
+TEST_F(FileWiperTest, OnlyIgnoreFileGoesOn)
+{
+    struct Case {
+        int answer;
+        int result;
+    };
+    for (const Case c : {Case{IDC_IGNORE, 1}, Case{IDC_CANCEL_OPERATION, 0}, Case{IDCANCEL, 0}}) {
+        host.questions.clear();
+        host.fileErrorAnswers = {c.answer};
+        EXPECT_EQ(Wipe(dir / "absent"), c.result) << "open failure, answer " << c.answer;
+    }
+
+    test::TmpfsMount mount("256k");
+    if (!mount.Available())
+        GTEST_SKIP() << mount.SkipReason();
+    const std::string path = mount.Path() + "/big.bin";
+    WriteFile(path, "");
+    ASSERT_EQ(truncate(path.c_str(), 1 << 20), 0);
+    for (const Case c : {Case{IDC_IGNORE, 1}, Case{IDC_CANCEL_OPERATION, 0}, Case{IDCANCEL, 0}}) {
+        host.questions.clear();
+        host.fileErrorAnswers = {c.answer};
+        EXPECT_EQ(Wipe(path), c.result) << "write failure, answer " << c.answer;
+        EXPECT_TRUE(Exists(path));
+    }
+}
+
+// Failures after the overwrite are not questions: they end the command with
+// an exception that names the file and what failed.
+TEST_F(FileWiperTest, FailuresAfterTheOverwriteThrowAndNameTheFile)
+{
+    const std::string path = dir / "truncate-fails.txt";
+    WriteFile(path, "will be overwritten");
+    SetBeforeTruncateHook([&path](int fd) {
+        // Put a read-only descriptor in the wiper's place: truncation fails.
+        // The wiper's lease goes first, or this open would wait for it.
+        ASSERT_EQ(fcntl(fd, F_SETLEASE, F_UNLCK), 0);
+        const int readOnly = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(readOnly, 0);
+        ASSERT_EQ(dup2(readOnly, fd), fd);
+        close(readOnly);
+    });
+    try {
+        Wipe(path);
+        ADD_FAILURE() << "no exception";
+    } catch (const FileException& e) {
+        EXPECT_NE(std::string(e.what()).find("truncating " + path), std::string::npos) << e.what();
+        EXPECT_EQ(e.m_strFileName, path);
+    }
+    EXPECT_EQ(ReadFile(path), Pattern(19));  // overwritten, neither cut nor removed
+    EXPECT_EQ(progress.steps, 0);
+
+    const std::string gone = dir / "vanishes.txt";
+    WriteFile(gone, "x");
+    SetBeforeTruncateHook([&gone](int) { unlink(gone.c_str()); });
+    try {
+        Wipe(gone);
+        ADD_FAILURE() << "no exception";
+    } catch (const FileException& e) {
+        EXPECT_NE(std::string(e.what()).find("removing " + gone), std::string::npos) << e.what();
+        EXPECT_EQ(e.m_cause, 2);
+    }
+    EXPECT_TRUE(host.questions.empty());
+}
+
+// The promise itself: after the wipe, the old contents are not on the device.
+TEST_F(FileWiperTest, ContentsAreGoneFromARealExt4Device)
+{
+    test::LoopExt4Mount device(32);
+    if (!device.Available())
+        GTEST_SKIP() << device.SkipReason();
+    const std::string marker = "MARKER-" + Noise(24, unsigned(getpid()));
+    std::string content;
+    while (content.size() < 200000)
+        content += marker + "\n";
+    const std::string path = device.Path() + "/secret.txt";
+    WriteFile(path, content);
+    // The old contents must be on the device first, or the check proves nothing.
+    ASSERT_EQ(test::RunCommand("sync -f '" + path + "'"), 0);
+    ASSERT_TRUE(test::FileContains(device.Image(), marker));
+
+    EXPECT_EQ(Wipe(path), 1);
+    EXPECT_FALSE(Exists(path));
+    ASSERT_TRUE(device.Unmount());
+    EXPECT_FALSE(test::FileContains(device.Image(), marker));
+    EXPECT_TRUE(test::FileContains(device.Image(), "Tarnowick SecureTarnowick Secure"));
+}
+
+} // namespace
