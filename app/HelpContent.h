@@ -9,6 +9,13 @@ namespace tw {
 
 // The dialog resource ids that own help identifiers.
 inline constexpr int kPreferencesDialogId = 131;
+inline constexpr int kAboutDialogId = 100;
+inline constexpr int kConfirmDialogId = 130;
+inline constexpr int kProgressBoxId = 136;
+inline constexpr int kFileErrorDialogId = 143;
+inline constexpr int kSelectDrivesDialogId = 145;
+inline constexpr int kDiskErrorDialogId = 146;
+inline constexpr int kWorkingDialogId = 150;
 
 // Help identifier of a control: 0x80000000 + (dialog id << 16) + control id.
 inline constexpr unsigned HelpId(int dialogId, int controlId)

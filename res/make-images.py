@@ -106,3 +106,20 @@ for f in range(8):
         work.disc(ox + 25 + 14 * math.cos(b), 25 + 14 * math.sin(b), 3 - k, RED)
     work.line(ox + 44, 44, ox + 25 + round(12 * math.cos(a)), 25 + round(12 * math.sin(a)), BLACK, 2)
 work.save('working.png')
+
+# Icon, 48x48, for the desktop's icon theme (hicolor/48x48): the picture of
+# tarnowick.svg, drawn pixel by pixel.
+DARK = (48, 52, 58, 255); BODY = (75, 82, 92, 255); SLOT = (21, 24, 28, 255)
+LINES = (154, 160, 168, 255); LED = (208, 58, 47, 255)
+icon48 = Img(48, 48)
+icon48.rect(12, 3, 35, 23, WHITE); icon48.frame(12, 3, 35, 23, DARK)
+for y, x1 in ((8, 31), (12, 31), (16, 26)):
+    icon48.rect(16, y, x1, y + 1, LINES)
+icon48.rect(4, 21, 43, 32, BODY); icon48.frame(4, 21, 43, 32, SLOT)
+icon48.rect(5, 21, 42, 21, DARK)
+icon48.rect(8, 25, 33, 28, SLOT)
+icon48.disc(39, 26.5, 2, LED)
+for x, length in ((12, 10), (17, 12), (23, 9), (28, 11), (34, 10)):
+    icon48.rect(x - 2, 33, x + 1, 33 + length, DARK)
+    icon48.rect(x - 1, 33, x, 32 + length, WHITE)
+icon48.save('tarnowick48.png')
