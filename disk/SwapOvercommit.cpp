@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The swap-file overcommit: three fixed tables of blocks, filled in turn,
+// released in turn.
+#include "disk/SwapOvercommit.h"
+
+#include <array>
+#include <cstring>
+
+namespace tw {
+
+namespace {
+
+// The blocks of one size that were taken, in the order they were taken. The
+// tables are fixed, so the bookkeeping itself never needs memory.
+struct BlockTable {
+    std::array<void*, kOvercommitBlocks> blocks{};
+    size_t count = 0;
+};
+
+// Takes blocks of `size` until the table is full or the allocator says no;
+// `fill` writes each block as it comes. A refusal ends this size only.
+template <typename Fill>
+void Take(IAllocator& alloc, BlockTable& table, size_t size, Fill fill)
+{
+    while (table.count < kOvercommitBlocks) {
+        void* block = alloc.Allocate(size);
+        if (!block)
+            return;
+        table.blocks[table.count++] = block;
+        fill(static_cast<unsigned char*>(block));
+    }
+}
+
+void Release(IAllocator& alloc, BlockTable& table, size_t size)
+{
+    for (size_t i = 0; i < table.count; ++i)
+        alloc.Free(table.blocks[i], size);
+    table.count = 0;
+}
+
+} // namespace
+
+void OvercommitSwapfile(Operation& op, IAllocator& alloc)
+{
+    const std::unique_ptr<IScopedWindow> working = op.host.ShowWorking();
+
+    BlockTable large, small, single;
+    // Only bytes 1024 to 2047 of a large block are written: the allocator
+    // has already made the whole block resident, and writing the rest would
+    // cost time without taking more memory.
+    Take(alloc, large, kLargeBlock, [&](unsigned char* block) {
+        std::memcpy(block + 1024, op.m_wipeBuffer.data(), kWipeBufferSize);
+    });
+    Take(alloc, small, kSmallBlock, [&](unsigned char* block) {
+        std::memcpy(block, op.m_wipeBuffer.data(), kWipeBufferSize);
+    });
+    Take(alloc, single, kSingleBlock, [](unsigned char* block) { *block = 0xE5; });
+
+    Release(alloc, large, kLargeBlock);
+    Release(alloc, small, kSmallBlock);
+    Release(alloc, single, kSingleBlock);
+}
+
+} // namespace tw

@@ -1,0 +1,517 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The free-space wipe on real volumes: small tmpfs mounts for the fill, the
+// clean-up and the failures, and a loop-mounted ext4 image to show that a
+// file removed with a plain unlink cannot be read from the device afterwards.
+#include "app/CommandIds.h"
+#include "disk/FreeSpaceWiper.h"
+#include "platform/FileError.h"
+#include "platform/Filler.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <climits>
+#include <unistd.h>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+constexpr char X = 'X';
+constexpr int kDriveX = X - 64;
+
+unsigned long long FreeBlocks(const std::string& path)
+{
+    struct statvfs s {};
+    EXPECT_EQ(statvfs(path.c_str(), &s), 0) << path;
+    return s.f_bfree;
+}
+
+std::vector<std::string> FillersIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(directory.c_str())) {
+        while (const dirent* e = readdir(dir))
+            if (std::string(e->d_name).rfind(kFillerPrefix, 0) == 0)
+                names.emplace_back(e->d_name);
+        closedir(dir);
+    }
+    return names;
+}
+
+// Writes until the volume takes no more.
+void FillUp(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string block(65536, 'z');
+    size_t length = block.size();
+    while (length > 0) {
+        if (write(fd, block.data(), length) <= 0)
+            length /= 2;
+    }
+    close(fd);
+}
+
+// Removes every seam when a test ends, however it ends.
+struct Seams {
+    ~Seams()
+    {
+        SetFreeSpaceFilledHook(nullptr);
+        SetFillerNameSource(nullptr);
+        SetFillerWriteHook(nullptr);
+    }
+};
+
+struct EnvVar {
+    EnvVar(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvVar()
+    {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+class RecordingDriveTable : public FakeDriveTable {
+public:
+    std::vector<int> changes;
+    int ChangeDrive(int n) override
+    {
+        changes.push_back(n);
+        return FakeDriveTable::ChangeDrive(n);
+    }
+};
+
+class FreeSpaceWipe : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FillWipeBuffer(buffer);
+        if (!mount.Available())
+            GTEST_SKIP() << mount.SkipReason();
+        drives.roots[X] = mount.Path();
+        drives.roots['C'] = home.Path();
+        drives.current = 3;
+    }
+
+    TmpfsMount mount{"4M"};
+    TempDir home;
+    WipeBuffer buffer{};
+    ScriptedHost host;
+    RecordingDriveTable drives;
+    Operation op{buffer, host, drives};
+    Seams seams;
+};
+
+TEST_F(FreeSpaceWipe, FillsEveryFreeByteWithThePatternThenGivesTheSpaceBack)
+{
+    // Two pages taken, so the free space is not a whole number of writes.
+    WriteFile(mount.Path() + "/keep", std::string(5000, 'k'));
+    const unsigned long long freeBefore = FreeBlocks(mount.Path());
+
+    int filledCalls = 0;
+    SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>& fillers) {
+        ++filledCalls;
+        EXPECT_EQ(directory, mount.Path());
+        EXPECT_EQ(FreeBlocks(mount.Path()), 0u) << "free space left unfilled";
+        ASSERT_EQ(fillers.size(), 1u);
+        const std::string content = ReadFile(directory + "/" + fillers[0]);
+        EXPECT_EQ(content.size(), freeBefore * 4096);
+        EXPECT_TRUE(content == Pattern(content.size())) << "the filler does not hold the pattern";
+        struct stat st {};
+        ASSERT_EQ(lstat((directory + "/" + fillers[0]).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+    });
+
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
+    EXPECT_EQ(filledCalls, 1);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(FillersIn(mount.Path()).empty());
+    EXPECT_EQ(FreeBlocks(mount.Path()), freeBefore);
+    EXPECT_EQ(ReadFile(mount.Path() + "/keep"), std::string(5000, 'k'));
+    EXPECT_EQ(drives.current, kDriveX);
+}
+
+TEST_F(FreeSpaceWipe, ADriveThatIsAlreadyFullEndsQuietly)
+{
+    FillUp(mount.Path() + "/full");
+    ASSERT_EQ(FreeBlocks(mount.Path()), 0u);
+    const std::string before = ReadFile(mount.Path() + "/full");
+
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(FillersIn(mount.Path()).empty());
+    EXPECT_TRUE(ReadFile(mount.Path() + "/full") == before);
+}
+
+TEST_F(FreeSpaceWipe, AFullFileSizeGoesOnInFurtherFillers)
+{
+    // A file size limit stands in for FAT's 4 GiB: the file system refuses
+    // to let one filler grow beyond it.
+    const rlim_t limit = (1 << 20) + 12288;
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = limit;
+    auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    size_t fillerCount = 0;
+    SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>& fillers) {
+        fillerCount = fillers.size();
+        EXPECT_EQ(FreeBlocks(directory), 0u);
+        for (const std::string& name : fillers) {
+            const std::string content = ReadFile(directory + "/" + name);
+            EXPECT_LE(content.size(), limit);
+            EXPECT_TRUE(content == Pattern(content.size())) << name;
+        }
+    });
+    const int result = WipeFreeSpace(op, kDriveX, X);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+
+    EXPECT_EQ(result, 1);
+    EXPECT_GE(fillerCount, 3u);  // 4 MiB in fillers of at most 1 MiB + 12 KiB
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(FillersIn(mount.Path()).empty());
+}
+
+TEST_F(FreeSpaceWipe, AReadOnlyVolumeIsReportedWithItsLetter)
+{
+    ASSERT_EQ(::mount(nullptr, mount.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << strerror(errno);
+    host.diskErrorAnswers = {IDC_IGNORE, IDC_CANCEL_OPERATION, IDCANCEL};
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 0);
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 0);
+    ASSERT_EQ(host.questions.size(), 3u);
+    for (const auto& q : host.questions) {
+        EXPECT_EQ(q.kind, "disk");
+        EXPECT_EQ(q.first, "X");
+    }
+}
+
+// Sets the immutable flag of a directory: not even root may create an entry.
+bool SetImmutable(const std::string& directory, bool on)
+{
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    close(fd);
+    return ok;
+}
+
+TEST_F(FreeSpaceWipe, ARootThatTakesNoFilesFallsBackToTheHomeDirectoryOnTheSameVolume)
+{
+    const std::string sameVolumeHome = mount.Path() + "/home";
+    ASSERT_EQ(mkdir(sameVolumeHome.c_str(), 0700), 0);
+    const unsigned long long freeBefore = FreeBlocks(mount.Path());
+    if (!SetImmutable(mount.Path(), true))
+        GTEST_SKIP() << "this kernel's tmpfs has no immutable flag";
+    struct Unlock {
+        std::string path;
+        ~Unlock() { SetImmutable(path, false); }
+    } unlock{mount.Path()};
+
+    EnvVar homeVar("HOME", sameVolumeHome);
+    std::string usedDirectory;
+    SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>&) {
+        usedDirectory = directory;
+        EXPECT_EQ(FreeBlocks(mount.Path()), 0u);
+    });
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
+    EXPECT_EQ(usedDirectory, sameVolumeHome);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(FillersIn(sameVolumeHome).empty());
+    EXPECT_EQ(FreeBlocks(mount.Path()), freeBefore);
+}
+
+TEST_F(FreeSpaceWipe, AHomeOnAnotherVolumeIsNoPlaceForTheFiller)
+{
+    if (!SetImmutable(mount.Path(), true))
+        GTEST_SKIP() << "this kernel's tmpfs has no immutable flag";
+    struct Unlock {
+        std::string path;
+        ~Unlock() { SetImmutable(path, false); }
+    } unlock{mount.Path()};
+    TempDir elsewhere;  // on the volume of /tmp, not on X
+    EnvVar homeVar("HOME", elsewhere.Path());
+    EnvVar tmpVar("TMPDIR", elsewhere.Path());
+    host.diskErrorAnswers = {IDC_IGNORE};
+
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0].first, "X");
+    EXPECT_TRUE(FillersIn(elsewhere.Path()).empty());
+}
+
+TEST_F(FreeSpaceWipe, APlantedLinkAtAFillerNameIsNeverFollowed)
+{
+    TempDir outside;
+    const std::string precious = outside / "precious";
+    WriteFile(precious, "precious contents");
+    const std::string absent = outside / "absent";
+    const std::string linkToFile = std::string(kFillerPrefix) + "planted1";
+    const std::string linkToNothing = std::string(kFillerPrefix) + "planted2";
+    ASSERT_EQ(symlink(precious.c_str(), (mount.Path() + "/" + linkToFile).c_str()), 0);
+    ASSERT_EQ(symlink(absent.c_str(), (mount.Path() + "/" + linkToNothing).c_str()), 0);
+
+    // The first names the wiper draws are exactly the planted ones.
+    std::deque<std::string> names = {linkToFile, linkToNothing};
+    SetFillerNameSource([&] {
+        if (names.empty())
+            return std::string();
+        std::string n = names.front();
+        names.pop_front();
+        return n;
+    });
+    std::vector<std::string> used;
+    SetFreeSpaceFilledHook([&](const std::string&, const std::vector<std::string>& fillers) { used = fillers; });
+
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
+    EXPECT_TRUE(names.empty()) << "the planted names were never tried";
+    ASSERT_EQ(used.size(), 1u);
+    EXPECT_NE(used[0], linkToFile);
+    EXPECT_NE(used[0], linkToNothing);
+    EXPECT_EQ(ReadFile(precious), "precious contents");
+    EXPECT_FALSE(Exists(absent));
+    struct stat st {};
+    ASSERT_EQ(lstat((mount.Path() + "/" + linkToFile).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link is someone else's and stays";
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(FreeSpaceWipe, AFillerLeftByACrashIsRemovedFirst)
+{
+    const std::string stale = mount.Path() + "/" + kFillerPrefix + "0123456789abcdef";
+    WriteFile(stale, Pattern(2 << 20));
+    const std::string foreign = mount.Path() + "/" + kFillerPrefix + "someoneelse";
+    WriteFile(foreign, "not ours");
+    ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+    const unsigned long long freeWithStale = FreeBlocks(mount.Path());
+
+    unsigned long long filledBytes = 0;
+    SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>& fillers) {
+        for (const std::string& name : fillers)
+            filledBytes += ReadFile(directory + "/" + name).size();
+    });
+    EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
+    EXPECT_FALSE(Exists(stale));
+    EXPECT_EQ(ReadFile(foreign), "not ours");
+    // The space the stale filler held was wiped too.
+    EXPECT_GE(filledBytes, (freeWithStale + 512) * 4096);
+    EXPECT_EQ(FillersIn(mount.Path()), std::vector<std::string>{kFillerPrefix + std::string("someoneelse")});
+}
+
+TEST_F(FreeSpaceWipe, AnyOtherWriteFailureRemovesTheFillersBeforeAsking)
+{
+    const unsigned long long freeBefore = FreeBlocks(mount.Path());
+    int writes = 0;
+    SetFillerWriteHook([&](int fd, const char* data, size_t size) -> ssize_t {
+        if (++writes > 2) {
+            errno = EIO;
+            return -1;
+        }
+        return write(fd, data, size);
+    });
+
+    // The host looks at the volume at the moment the user is asked.
+    struct CheckingHost : ScriptedHost {
+        std::string root;
+        unsigned long long freeBefore = 0;
+        int DiskError(const std::string& text) override
+        {
+            EXPECT_TRUE(FillersIn(root).empty());
+            EXPECT_EQ(FreeBlocks(root), freeBefore);
+            return ScriptedHost::DiskError(text);
+        }
+    } checking;
+    checking.root = mount.Path();
+    checking.freeBefore = freeBefore;
+    checking.diskErrorAnswers = {IDC_IGNORE, IDC_CANCEL_OPERATION};
+    Operation failing(buffer, checking, drives);
+
+    EXPECT_EQ(WipeFreeSpace(failing, kDriveX, X), 1);
+    writes = 0;
+    EXPECT_EQ(WipeFreeSpace(failing, kDriveX, X), 0);
+    ASSERT_EQ(checking.questions.size(), 2u);
+    EXPECT_EQ(checking.questions[0].first, "Error Securing Disk [ 10 ]");
+    EXPECT_TRUE(FillersIn(mount.Path()).empty());
+}
+
+// The command: the list of drives, the answers, the current drive.
+TEST_F(FreeSpaceWipe, AMissingLetterIsReportedAndIgnoreGoesOn)
+{
+    const std::string stale = mount.Path() + "/" + kFillerPrefix + "stale";
+    WriteFile(stale, "x");
+    host.diskErrorAnswers = {IDC_IGNORE};
+
+    SecureEmptySpace(op, "Q!X!");
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0].first, "Q");
+    EXPECT_FALSE(Exists(stale)) << "drive X was not wiped after Ignore";
+    EXPECT_EQ(drives.current, 3);
+    EXPECT_EQ(host.workingShown, 1);
+    EXPECT_EQ(host.workingAlive, 0);
+}
+
+TEST_F(FreeSpaceWipe, CancelOrEscapeSkipsTheRemainingDrives)
+{
+    const std::string stale = mount.Path() + "/" + kFillerPrefix + "stale";
+    for (int answer : {IDC_CANCEL_OPERATION, IDCANCEL}) {
+        WriteFile(stale, "x");
+        host.questions.clear();
+        host.diskErrorAnswers = {answer};
+        drives.changes.clear();
+
+        SecureEmptySpace(op, "Q!X!");
+        EXPECT_EQ(host.questions.size(), 1u);
+        EXPECT_TRUE(Exists(stale)) << "drive X was wiped after answer " << answer;
+        EXPECT_EQ(drives.changes, (std::vector<int>{'Q' - 64, 3}));
+        EXPECT_EQ(drives.current, 3);
+    }
+}
+
+TEST_F(FreeSpaceWipe, EmptyEntriesAreSkippedAndAnUnterminatedTailIsDropped)
+{
+    TmpfsMount other("1M");
+    ASSERT_TRUE(other.Available()) << other.SkipReason();
+    drives.roots['Y'] = other.Path();
+    const std::string staleY = other.Path() + "/" + kFillerPrefix + "stale";
+    WriteFile(staleY, "y");
+
+    SecureEmptySpace(op, "!!X!!Y");
+    EXPECT_EQ(drives.changes, (std::vector<int>{kDriveX, 3}));
+    EXPECT_TRUE(Exists(staleY));
+    EXPECT_TRUE(host.questions.empty());
+
+    drives.changes.clear();
+    SecureEmptySpace(op, "");
+    EXPECT_EQ(drives.changes, (std::vector<int>{3}));
+    EXPECT_EQ(host.workingShown, 2);
+    EXPECT_EQ(host.workingAlive, 0);
+}
+
+TEST_F(FreeSpaceWipe, AnExceptionStillRemovesTheFillersAndRestoresTheDrive)
+{
+    SetFillerWriteHook([](int fd, const char* data, size_t size) -> ssize_t {
+        if (lseek(fd, 0, SEEK_CUR) >= (1 << 20))
+            throw std::runtime_error("injected");
+        return write(fd, data, size);
+    });
+    EXPECT_THROW(SecureEmptySpace(op, "X!"), std::runtime_error);
+    EXPECT_TRUE(FillersIn(mount.Path()).empty());
+    EXPECT_EQ(drives.current, 3);
+    EXPECT_EQ(host.workingAlive, 0);
+}
+
+TEST_F(FreeSpaceWipe, AFailingFlushIsAFileExceptionAfterTheFillersAreGone)
+{
+    // A filler whose descriptor is swapped for a pipe behind the wiper's
+    // back cannot be flushed; the wiper must still remove it, then say so.
+    int fillerFd = -1;
+    SetFillerWriteHook([&](int fd, const char* data, size_t size) -> ssize_t {
+        fillerFd = fd;
+        return write(fd, data, size);
+    });
+    SetFreeSpaceFilledHook([&](const std::string&, const std::vector<std::string>&) {
+        int p[2];
+        ASSERT_EQ(pipe(p), 0);
+        ASSERT_GE(dup2(p[0], fillerFd), 0);
+        close(p[0]);
+        close(p[1]);
+    });
+    try {
+        WipeFreeSpace(op, kDriveX, X);
+        ADD_FAILURE() << "no exception";
+    } catch (const FileException& e) {
+        EXPECT_NE(std::string(e.what()).find(kFillerPrefix), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(FillersIn(mount.Path()).empty());
+}
+
+// The clusters an ext4 volume keeps back, as its sysfs entry says.
+std::string ReserveOf(const std::string& mountPoint)
+{
+    struct stat st {};
+    if (stat(mountPoint.c_str(), &st) != 0)
+        return {};
+    char resolved[PATH_MAX];
+    const std::string link = "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+    if (!realpath(link.c_str(), resolved))
+        return {};
+    const std::string name = std::string(resolved).substr(std::string(resolved).rfind('/') + 1);
+    std::string value = ReadFile("/sys/fs/ext4/" + name + "/reserved_clusters");
+    while (!value.empty() && value.back() == '\n')
+        value.pop_back();
+    return value;
+}
+
+TEST(FreeSpaceWipeExt4, AFileRemovedWithUnlinkCannotBeFoundOnTheDeviceAfterTheWipe)
+{
+    LoopExt4Mount disk(32);
+    if (!disk.Available())
+        GTEST_SKIP() << disk.SkipReason();
+    const std::string marker = "TARNOWICK-UNIQUE-MARKER-7f3a9c01e5d2";
+    std::string content;
+    while (content.size() < (256 << 10))
+        content += marker + "\n";
+    const std::string secret = disk.Path() + "/secret.txt";
+    WriteFile(secret, content);
+    ASSERT_EQ(RunCommand("sync"), 0);
+    ASSERT_EQ(unlink(secret.c_str()), 0);
+    ASSERT_EQ(RunCommand("sync"), 0);
+    ASSERT_TRUE(FileContains(disk.Image(), marker)) << "the removed file's blocks should still hold the marker";
+
+    WipeBuffer buffer{};
+    FillWipeBuffer(buffer);
+    ScriptedHost host;
+    FakeDriveTable drives;
+    drives.roots['E'] = disk.Path();
+    Operation op(buffer, host, drives);
+    const std::string reserve = ReserveOf(disk.Path());
+    Seams seams;
+    unsigned long long freeWhenFull = ~0ULL;
+    SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>&) {
+        freeWhenFull = FreeBlocks(directory);
+        if (!reserve.empty()) {
+            EXPECT_EQ(ReserveOf(disk.Path()), "0");
+        }
+    });
+    EXPECT_EQ(WipeFreeSpace(op, 'E' - 64, 'E'), 1);
+    EXPECT_EQ(freeWhenFull, 0u) << "free blocks the fill did not reach";
+    EXPECT_EQ(ReserveOf(disk.Path()), reserve);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_TRUE(FillersIn(disk.Path()).empty());
+
+    ASSERT_TRUE(disk.Unmount());
+    EXPECT_FALSE(FileContains(disk.Image(), marker));
+    EXPECT_TRUE(FileContains(disk.Image(), Pattern(4096)));
+}
+
+} // namespace
