@@ -20,6 +20,9 @@ public:
         } else {
             m_nDivisor = (n + kMaxSteps - 1) / kMaxSteps;
             m_nRange = (n + m_nDivisor - 1) / m_nDivisor;
+            // When n is not a multiple of k the first step covers fewer
+            // files, so that the last file still fills the bar.
+            m_nCount = m_nDivisor * m_nRange - n;
         }
     }
 
