@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The confirm and file error dialogs as a user meets them (focus, keys,
+// texts), and File > "Secure Delete File" driven through the main window.
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "app/ModalSeam.h"
+#include "prefs/Settings.h"
+#include "tests/TestSupport.h"
+#include "wipe/CConfirm.h"
+#include "wipe/CFileError.h"
+#include "wipe/FileWiper.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace tw;
+using tw::test::Exists;
+using tw::test::WriteFile;
+
+namespace {
+
+// Shows the dialog as exec() would and waits until it has the focus.
+void ShowActive(QDialog& dialog)
+{
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+}
+
+int PressOnFocus(QDialog& dialog, Qt::Key key)
+{
+    QWidget* focus = dialog.focusWidget();
+    EXPECT_NE(focus, nullptr);
+    QTest::keyClick(focus ? focus : &dialog, key);
+    EXPECT_FALSE(dialog.isVisible());
+    return dialog.result();
+}
+
+TEST(CConfirm, CancelHasTheFocusSoEnterAndEscapeBothCancel)
+{
+    CConfirm dialog;
+    dialog.m_strFile = QStringLiteral("/home/ann/a very long name that is never cut.txt");
+    ShowActive(dialog);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Secure Delete Confirm"));
+    EXPECT_EQ(dialog.m_editFile->text(), dialog.m_strFile);
+    EXPECT_TRUE(dialog.m_editFile->isReadOnly());
+    EXPECT_EQ(dialog.m_btnYes->text(), QStringLiteral("Yes"));
+    EXPECT_EQ(dialog.m_btnYesToAll->text(), QStringLiteral("Yes To All"));
+    EXPECT_EQ(dialog.m_btnNo->text(), QStringLiteral("No"));
+    EXPECT_EQ(dialog.m_btnCancel->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(dialog.focusWidget(), dialog.m_btnCancel);
+    EXPECT_EQ(PressOnFocus(dialog, Qt::Key_Return), IDCANCEL);
+
+    ShowActive(dialog);
+    EXPECT_EQ(PressOnFocus(dialog, Qt::Key_Escape), IDCANCEL);
+}
+
+TEST(CConfirm, EveryButtonEndsWithItsOwnResult)
+{
+    CConfirm dialog;
+    const std::vector<std::pair<QPushButton*, int>> buttons = {
+        {dialog.m_btnYes, IDC_YES}, {dialog.m_btnYesToAll, IDC_YES_TO_ALL},
+        {dialog.m_btnNo, IDC_NO}, {dialog.m_btnCancel, IDCANCEL}};
+    for (const auto& [button, result] : buttons) {
+        ShowActive(dialog);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), result) << button->text().toStdString();
+    }
+}
+
+TEST(CFileError, IgnoreFileHasTheFocusAndEscapeCancels)
+{
+    CFileError dialog;
+    dialog.m_strFile = QStringLiteral("/tmp/x");
+    dialog.m_strMessage = QStringLiteral("Could not access this file for deletion [ 2 ]");
+    ShowActive(dialog);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Secure Delete Error"));
+    bool labelFound = false;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        labelFound |= label->text() == QStringLiteral("Error During Secure Delete - File:");
+    EXPECT_TRUE(labelFound);
+    EXPECT_EQ(dialog.m_editFile->text(), dialog.m_strFile);
+    EXPECT_EQ(dialog.m_editMessage->text(), dialog.m_strMessage);
+    EXPECT_EQ(dialog.m_btnIgnore->text(), QStringLiteral("Ignore File"));
+    EXPECT_EQ(dialog.m_btnCancelOperation->text(), QStringLiteral("Cancel Operation"));
+    EXPECT_EQ(dialog.focusWidget(), dialog.m_btnIgnore);
+    EXPECT_EQ(PressOnFocus(dialog, Qt::Key_Escape), IDCANCEL);
+
+    ShowActive(dialog);
+    EXPECT_EQ(PressOnFocus(dialog, Qt::Key_Return), IDC_IGNORE);
+    ShowActive(dialog);
+    QTest::mouseClick(dialog.m_btnCancelOperation, Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), IDC_CANCEL_OPERATION);
+}
+
+class SecureDeleteFileCommand : public ::testing::Test {
+protected:
+    void SetUp() override { test::ClearSettings(); }
+    void TearDown() override
+    {
+        SetFileDialogHook(nullptr);
+        SetModalHook(nullptr);
+        SetBeforeTruncateHook(nullptr);
+    }
+
+    CMainFrame frame{std::make_unique<test::FakeDriveTable>()};
+    test::TempDir dir;
+    std::vector<FileDialogRequest> requests;
+    std::vector<QString> shown;  // what each dialog showed, in order
+};
+
+TEST_F(SecureDeleteFileCommand, PicksConfirmsDestroysAndRemembersTheDirectory)
+{
+    const std::string kept = dir / "kept.txt", doomed = dir / "doomed.txt", typed = dir / "typed-but-absent";
+    WriteFile(kept, "keep");
+    WriteFile(doomed, "destroy");
+    SetFileDialogHook([&](const FileDialogRequest& request) {
+        requests.push_back(request);
+        return QStringList{QString::fromStdString(kept), QString::fromStdString(doomed), QString::fromStdString(typed)};
+    });
+    std::deque<int> answers = {IDC_NO, IDC_YES, IDC_YES, IDC_IGNORE};
+    SetModalHook([&](QDialog& dialog) {
+        dialog.show();  // loads the fields, as exec() would
+        if (auto* confirm = qobject_cast<CConfirm*>(&dialog))
+            shown.push_back(QStringLiteral("confirm ") + confirm->m_editFile->text());
+        else if (auto* error = qobject_cast<CFileError*>(&dialog))
+            shown.push_back(QStringLiteral("error ") + error->m_editFile->text() + QLatin1Char('|') + error->m_editMessage->text());
+        else
+            shown.push_back(QStringLiteral("other ") + dialog.windowTitle());
+        dialog.hide();
+        const int answer = answers.empty() ? int(IDCANCEL) : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    });
+
+    frame.OnCommand(ID_SECURE_DELETE_FILE);
+
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].title, QStringLiteral("Tarnowick Secure Delete"));
+    EXPECT_EQ(requests[0].directory, QStringLiteral("/"));  // nothing remembered yet
+    EXPECT_EQ(requests[0].filter, QStringLiteral("All Files (*)"));
+    EXPECT_TRUE(requests[0].multiple);
+    const QString d = QString::fromStdString(dir.Path());
+    EXPECT_EQ(shown, (std::vector<QString>{
+        QStringLiteral("confirm ") + d + QStringLiteral("/kept.txt"),
+        QStringLiteral("confirm ") + d + QStringLiteral("/doomed.txt"),
+        QStringLiteral("confirm ") + d + QStringLiteral("/typed-but-absent"),
+        QStringLiteral("error ") + d + QStringLiteral("/typed-but-absent|Could not access this file for deletion [ 2 ]"),
+    }));
+    EXPECT_TRUE(Exists(kept));
+    EXPECT_FALSE(Exists(doomed));
+    EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), dir.Path());
+
+    // The next dialog opens there; cancelling it deletes nothing and keeps it.
+    SetFileDialogHook([&](const FileDialogRequest& request) {
+        requests.push_back(request);
+        return QStringList{};
+    });
+    shown.clear();
+    frame.OnCommand(ID_SECURE_DELETE_FILE);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].directory, d);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(Exists(kept));
+    EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), dir.Path());
+}
+
+TEST_F(SecureDeleteFileCommand, FailureAfterTheOverwriteIsOneMessageNamingTheFile)
+{
+    const std::string path = dir / "vanishes.txt";
+    WriteFile(path, "x");
+    SetFileDialogHook([&](const FileDialogRequest&) { return QStringList{QString::fromStdString(path)}; });
+    SetBeforeTruncateHook([&path](int) { unlink(path.c_str()); });
+    SetModalHook([&](QDialog& dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+            shown.push_back(QStringLiteral("message ") + box->text());
+        return qobject_cast<CConfirm*>(&dialog) ? int(IDC_YES) : int(IDOK);
+    });
+    frame.OnCommand(ID_SECURE_DELETE_FILE);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].contains(QString::fromStdString(path))) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("removing"))) << shown[0].toStdString();
+    EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "");
+    EXPECT_FALSE(frame.Runner().IsBusy());
+}
+
+} // namespace
