@@ -10,12 +10,11 @@ set(CPACK_PACKAGE_VENDOR "The Tarnowick developers")
 set(CPACK_PACKAGE_CONTACT "The Tarnowick developers <tarnowick@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "destroy files and free disk space by overwriting them")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tarnowick overwrites files in place, flushes the overwrite to the device,\n"
-    "truncates, renames and removes them; sweeps folders or whole drives for files\n"
-    "of chosen types; overwrites the free space of drives; and pushes memory out to\n"
-    "swap. It never follows symbolic links and never leaves the file system a sweep\n"
-    "started on.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+    "Tarnowick overwrites files in place, flushes the overwrite to the device, \
+truncates, renames and removes them. It sweeps folders or whole drives for \
+files of chosen types, overwrites the free space of drives and pushes memory \
+out to swap. It never follows symbolic links and never leaves the file system \
+a sweep started on.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 
@@ -23,7 +22,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # tarnowick_1.0_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
 # The Qt runtime libraries the program links, with the versions that
 # dpkg-shlibdeps reads from the libraries it was built against; where that
 # tool is missing, the libraries by name.
