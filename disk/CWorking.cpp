@@ -1,45 +1,79 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The Working window: eight 50x50 frames cut from one strip, shown in turn
+// by a timer of the GUI thread.
 #include "disk/CWorking.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPixmap>
 #include <QTimer>
 
 namespace tw {
 
 CWorking::CWorking(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
 {
     setWindowTitle(QStringLiteral("Tarnowick Secure Delete Working"));
     setModal(false);
+
     auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 10, 20, 10);
+    layout->setSpacing(20);
     m_animate = new QLabel(this);
     m_animate->setObjectName(QStringLiteral("IDC_ANIMATE"));
-    m_animate->setFixedSize(50, 50);
+    m_animate->setFixedSize(kFrameSize, kFrameSize);
+    m_animate->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_animate);
-    layout->addWidget(new QLabel(QStringLiteral("Working ..."), this));
+    auto* text = new QLabel(QStringLiteral("Working ..."), this);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    layout->addWidget(text);
+    layout->addStretch();
 
-    // Eight 50x50 frames side by side in one strip.
     const QPixmap strip(QStringLiteral(":/res/working.png"));
-    for (int i = 0; i < 8 && !strip.isNull(); ++i)
-        m_frames.append(strip.copy(i * 50, 0, 50, 50));
-
-    // The operation runs on the worker thread, so the GUI thread's timer
-    // keeps the animation moving for the whole command: 15 frames a second.
-    m_timer = new QTimer(this);
-    m_timer->setInterval(1000 / 15);
-    connect(m_timer, &QTimer::timeout, this, &CWorking::NextFrame);
-    m_timer->start();
+    if (!strip.isNull())
+        for (int i = 0; i < kFrames; ++i)
+            m_frames.append(strip.copy(i * kFrameSize, 0, kFrameSize, kFrameSize));
     if (!m_frames.isEmpty())
         m_animate->setPixmap(m_frames.first());
+
+    // The operation runs on the worker thread, so the GUI thread is free and
+    // its timer keeps the animation moving for the whole command.
+    m_timer = new QTimer(this);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    m_timer->setInterval((1000 + kFramesPerSecond / 2) / kFramesPerSecond);
+    connect(m_timer, &QTimer::timeout, this, &CWorking::NextFrame);
+
+    setFixedSize(sizeHint());
 }
+
+void CWorking::showEvent(QShowEvent* event)
+{
+    // QDialog centres itself on its parent the first time it is shown.
+    QDialog::showEvent(event);
+    if (!m_frames.isEmpty())
+        m_timer->start();
+}
+
+void CWorking::hideEvent(QHideEvent* event)
+{
+    m_timer->stop();
+    QDialog::hideEvent(event);
+}
+
+// The window goes when its command ends, not before: the close box and
+// Escape cannot stop an overwrite half-way, so they do nothing.
+void CWorking::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void CWorking::reject() {}
 
 void CWorking::NextFrame()
 {
-    m_nFrame = (m_nFrame + 1) % 8;
-    if (!m_frames.isEmpty())
-        m_animate->setPixmap(m_frames[m_nFrame]);
+    if (m_frames.isEmpty())
+        return;
+    m_nFrame = (m_nFrame + 1) % int(m_frames.size());
+    m_animate->setPixmap(m_frames[m_nFrame]);
+    emit frameShown(m_nFrame);
 }
 
 } // namespace tw
