@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The errno table of the file error cause codes.
 #include "platform/FileError.h"
 
 #include <cerrno>
@@ -22,7 +23,8 @@ int CauseFromErrno(int err)
     case EISDIR:
     case EPERM:
     case EROFS: return causeAccessDenied;
-    case EBADF: return causeInvalidFile;
+    case EBADF:
+    case ESTALE: return causeInvalidFile;  // a handle the server no longer knows
     case ESPIPE:
     case EOVERFLOW: return causeBadSeek;
     case EIO: return causeHardIO;
