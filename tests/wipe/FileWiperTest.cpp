@@ -143,6 +143,40 @@ TEST_F(FileWiperTest, WipeFileAtOpensRelativeToTheDirectoryAndShowsTheGivenPath)
     ExpectOpenFailure("/shown/absent", 2);
 }
 
+TEST_F(FileWiperTest, NamesAreBytesOfAnyLength)
+{
+    // Not UTF-8, and the longest name a directory entry can hold.
+    for (const std::string& name : {std::string("caf\xe9 \xff.txt"), std::string(255, 'n')}) {
+        const std::string path = dir / name;
+        WriteFile(path, "secret");
+        EXPECT_EQ(Wipe(path), 1);
+        EXPECT_FALSE(Exists(path));
+    }
+    EXPECT_EQ(EntriesIn(dir.Path()), 0u);
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(FileWiperTest, AnotherProgramOpeningTheFileMeanwhileIsHeldOff)
+{
+    if (!LeasesEnabled())
+        GTEST_SKIP() << "file leases are turned off (/proc/sys/fs/leases-enable is 0)";
+    const std::string path = dir / "busy.txt";
+    WriteFile(path, "contents");
+    int openErrno = 0;
+    SetBeforeTruncateHook([&](int) {
+        // A blocking open would wait until the wiper is done; a non-blocking
+        // one is refused at once. The kernel tells the wiper about the
+        // attempt with a signal, which must not end the program.
+        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        openErrno = fd < 0 ? errno : 0;
+        if (fd >= 0)
+            close(fd);
+    });
+    EXPECT_EQ(Wipe(path), 1);
+    EXPECT_EQ(openErrno, EWOULDBLOCK);
+    EXPECT_FALSE(Exists(path));
+}
+
 // Each refused file is left exactly as it was and reported with its cause.
 TEST_F(FileWiperTest, FilesThatMayNotBeDestroyedAreLeftAlone)
 {
