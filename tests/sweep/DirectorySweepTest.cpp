@@ -6,6 +6,7 @@
 #include "tests/sweep/SweepFixture.h"
 
 #include "app/CommandIds.h"
+#include "wipe/FileWiper.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -271,6 +272,39 @@ TEST_F(DirectorySweepTest, LinksAreNeverFollowed)
     EXPECT_TRUE(Exists(dir / "link.tmp"));
 }
 
+// A directory that is swapped for a link after it was listed, while the
+// sweep is busy wiping a file elsewhere, is not followed.
+TEST_F(DirectorySweepTest, DirectorySwappedForALinkDuringTheSweepIsNotFollowed)
+{
+    TempDir outside;
+    WriteFile(outside / "victim.tmp", "keep me");
+    for (const char* sub : {"one", "two"}) {
+        mkdir((dir / sub).c_str(), 0755);
+        WriteFile(dir / sub + "/f.tmp", "f");
+    }
+    CSettings::Write(Setting::Subdirectories, "TRUE");
+    CSettings::Write(Setting::FileTypes, "*.tmp!");
+    const std::vector<std::string> order = ListingOrder(dir.Path());
+    ASSERT_EQ(order.size(), 2u);
+    const std::string later = dir / order[1];
+
+    struct ClearHook {
+        ~ClearHook() { SetBeforeTruncateHook(nullptr); }
+    } clearHook;
+    bool swapped = false;
+    SetBeforeTruncateHook([&](int) {
+        if (swapped)
+            return;
+        swapped = rename(later.c_str(), (later + ".old").c_str()) == 0
+            && symlink(outside.Path().c_str(), later.c_str()) == 0;
+    });
+    SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, false);
+    ASSERT_TRUE(swapped);
+    EXPECT_FALSE(Exists(dir / order[0] + "/f.tmp"));
+    EXPECT_EQ(ReadFile(outside / "victim.tmp"), "keep me");
+    EXPECT_TRUE(host.questions.empty());
+}
+
 // A FIFO would block the open for ever; a socket or device cannot be
 // overwritten. None of them is a candidate.
 TEST_F(DirectorySweepTest, FifosSocketsAndDevicesAreSkipped)
@@ -344,15 +378,16 @@ TEST_F(DirectorySweepTest, NamesThatAreNotUtf8AreWipedLikeAnyOther)
 // make the listing skip or repeat entries.
 TEST_F(DirectorySweepTest, LargeDirectoryIsListedCompletelyWhileFilesGo)
 {
+    // Several reads of the directory's entries, with removals in between.
     const int files = 3000;
     for (int i = 0; i < files; ++i)
-        WriteFile(dir / ("f" + std::to_string(i) + (i % 2 ? ".tmp" : ".keep")), "x");
+        WriteFile(dir / ("f" + std::to_string(i) + (i % 5 ? ".keep" : ".tmp")), "x");
     CSettings::Write(Setting::FileTypes, "*.tmp!");
-    EXPECT_EQ(Count(dir.Path()), files / 2);
+    EXPECT_EQ(Count(dir.Path()), files / 5);
     auto box = host.CreateProgress();
     SweepDirectory(op, dir.Path(), kSweepDeleting, box.get(), false);
-    EXPECT_EQ(host.progress.steps, files / 2);
-    EXPECT_EQ(int(ListingOrder(dir.Path()).size()), files / 2);
+    EXPECT_EQ(host.progress.steps, files / 5);
+    EXPECT_EQ(int(ListingOrder(dir.Path()).size()), files - files / 5);
     EXPECT_EQ(Count(dir.Path()), 0);
     EXPECT_TRUE(host.questions.empty());
 }
