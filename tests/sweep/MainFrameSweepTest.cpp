@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The four sweep commands driven through the main window: the message box
+// of an unset path, and a sweep with the progress box that leaves no box
+// behind.
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "app/ModalSeam.h"
+#include "prefs/Settings.h"
+#include "sweep/CProgressBox.h"
+#include "tests/TestSupport.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <gtest/gtest.h>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+class MainFrameSweepTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ClearSettings();
+        SetModalHook([this](QDialog& dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+                shown.push_back(box->windowTitle().toStdString() + "|" + box->text().toStdString() + "|"
+                                + (box->icon() == QMessageBox::Warning ? "warning" : "other icon"));
+            else
+                shown.push_back("other dialog");
+            return int(IDOK);
+        });
+    }
+    void TearDown() override { SetModalHook(nullptr); }
+
+    static int ProgressBoxes()
+    {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            n += qobject_cast<CProgressBox*>(w) != nullptr;
+        return n;
+    }
+
+    CMainFrame frame{std::make_unique<FakeDriveTable>()};
+    std::vector<std::string> shown;
+};
+
+TEST_F(MainFrameSweepTest, UnsetPathsAreReportedInAParameterBox)
+{
+    CSettings::Write(Setting::Counter, "TRUE");
+    frame.OnCommand(ID_SECURE_DELETE_CACHE);
+    frame.OnCommand(ID_SECURE_DELETE_TEMP);
+    frame.OnCommand(ID_SECURE_DELETE_OTHER);
+    frame.OnCommand(ID_SECURE_DELETE_PREFERENCES);  // nothing configured: silent
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "Tarnowick Parameters|Internet Cache Path Not Entered|warning",
+                         "Tarnowick Parameters|Temporary Path Not Entered|warning",
+                         "Tarnowick Parameters|Other Path Not Entered|warning",
+                     }));
+    EXPECT_EQ(ProgressBoxes(), 0);
+    EXPECT_FALSE(frame.Runner().IsBusy());
+}
+
+TEST_F(MainFrameSweepTest, SweepWithTheProgressBoxLeavesNoBoxBehind)
+{
+    TempDir cache, temp, other;
+    for (const TempDir* t : {&cache, &temp, &other}) {
+        WriteFile(*t / "a.tmp", "a");
+        WriteFile(*t / "b.txt", "b");
+    }
+    CSettings::Write(Setting::InternetCachePath, cache.Path());
+    CSettings::Write(Setting::TemporaryPath, temp.Path());
+    CSettings::Write(Setting::OtherPath, other.Path());
+    CSettings::Write(Setting::FileTypes, "*.tmp!");
+    CSettings::Write(Setting::Counter, "TRUE");
+
+    frame.OnCommand(ID_SECURE_DELETE_CACHE);
+    EXPECT_FALSE(Exists(cache / "a.tmp"));
+    EXPECT_TRUE(Exists(temp / "a.tmp"));
+    frame.OnCommand(ID_SECURE_DELETE_TEMP);
+    EXPECT_FALSE(Exists(temp / "a.tmp"));
+    EXPECT_TRUE(Exists(other / "a.tmp"));
+    frame.OnCommand(ID_SECURE_DELETE_OTHER);
+    EXPECT_FALSE(Exists(other / "a.tmp"));
+
+    CSettings::Write(Setting::AllTemporary, "TRUE");
+    frame.OnCommand(ID_SECURE_DELETE_PREFERENCES);
+    EXPECT_FALSE(Exists(temp / "b.txt"));
+    EXPECT_TRUE(Exists(cache / "b.txt"));
+    EXPECT_TRUE(Exists(other / "b.txt"));
+
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(ProgressBoxes(), 0);
+}
+
+} // namespace
