@@ -116,13 +116,16 @@ void CPreferences::BuildLayout()
     // At the bottom: the drives, the product's frame, OK above Cancel.
     m_grpDrives = Named(new QGroupBox(QStringLiteral("Drives To Scan"), this), IDC_DRIVES_GROUP, "IDC_DRIVES_GROUP");
     m_treeDrives = Named(new CDriveTree(m_grpDrives), IDC_DRIVE_TREE, "IDC_DRIVE_TREE");
-    m_treeDrives->setMinimumHeight(90);
+    // A few rows are enough; more drives scroll.
+    m_treeDrives->setMinimumHeight(fontMetrics().height() * 5);
+    m_treeDrives->setMaximumHeight(fontMetrics().height() * 8);
     auto* drives = new QVBoxLayout(m_grpDrives);
     drives->addWidget(m_treeDrives);
 
     auto* product = new QFrame(this);
     product->setFrameShape(QFrame::Box);
     product->setFrameShadow(QFrame::Sunken);
+    product->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     m_lblIcon = Named(new QLabel(product), IDC_ICON, "IDC_ICON");
     m_lblIcon->setPixmap(QIcon(QStringLiteral(":/res/tarnowick.png")).pixmap(32, 32));
     m_lblIcon->setAlignment(Qt::AlignCenter);
@@ -145,7 +148,7 @@ void CPreferences::BuildLayout()
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_grpDrives, 1);
-    bottom->addWidget(product);
+    bottom->addWidget(product, 0, Qt::AlignVCenter);
     bottom->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);
