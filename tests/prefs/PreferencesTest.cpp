@@ -634,3 +634,26 @@ TEST_F(PreferencesTest, EveryControlCarriesTheHelpOfItsTopic)
     EXPECT_EQ(qobject_cast<QGroupBox*>(dlg->Control(1038))->title(), QStringLiteral("File Types"));
     EXPECT_EQ(qobject_cast<QGroupBox*>(dlg->Control(1039))->title(), QStringLiteral("Drives To Scan"));
 }
+
+TEST_F(PreferencesTest, F1OnAControlPopsUpTheHelpOfItsTopic)
+{
+    const QString expected = HelpText(HelpId(kPreferencesDialogId, CPreferences::IDC_FILE_TYPE));
+    ASSERT_FALSE(expected.isEmpty()) << "the manual has a topic for the file types";
+    RunCommand([&](CPreferences& dlg) {
+        // The field of the combo box has the focus, not the combo box itself.
+        Combo(dlg)->lineEdit()->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QWidget* popup = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && QLatin1String(w->metaObject()->className()) == QLatin1String("QWhatsThat"))
+                    popup = w;
+            return popup != nullptr;
+        }));
+        if (popup)
+            popup->close();
+        EXPECT_EQ(Combo(dlg)->whatsThis(), expected);
+        Click(Ctl<QPushButton>(dlg, "IDCANCEL"));
+        return dlg.result();
+    });
+}
