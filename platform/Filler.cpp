@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <pthread.h>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -258,8 +260,38 @@ int FillerFiles::Create()
     return EEXIST;
 }
 
+namespace {
+
+// Under a file size limit (ulimit -f) a write past it raises SIGXFSZ, which
+// would end the program, before it fails with EFBIG. The filling thread
+// holds the signal back and drops it, so EFBIG alone answers: this filler is
+// as large as it may be.
+class HoldFileSizeSignal {
+public:
+    HoldFileSizeSignal()
+    {
+        sigemptyset(&m_set);
+        sigaddset(&m_set, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &m_set, &m_old);
+    }
+    ~HoldFileSizeSignal()
+    {
+        const timespec now{0, 0};
+        while (sigtimedwait(&m_set, nullptr, &now) == SIGXFSZ) {
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+
+private:
+    sigset_t m_set;
+    sigset_t m_old;
+};
+
+} // namespace
+
 FillOutcome FillerFiles::Fill(const char* chunk, size_t size)
 {
+    const HoldFileSizeSignal hold;
     FillOutcome outcome;
     if (m_files.empty()) {
         if (const int e = Create()) {
