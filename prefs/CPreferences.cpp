@@ -51,6 +51,10 @@ CPreferences::CPreferences(IDriveTable& drives, QWidget* parent)
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { ShowContextHelp(focusWidget()); });
+    // Many window managers show no help button in the title bar; Shift+F1
+    // starts the same What's This mode.
+    auto* whatsThis = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1), this);
+    connect(whatsThis, &QShortcut::activated, this, [] { QWhatsThis::enterWhatsThisMode(); });
 }
 
 CPreferences::~CPreferences() = default;

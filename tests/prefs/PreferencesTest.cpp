@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QWhatsThis>
 
 #include <gtest/gtest.h>
 
@@ -653,6 +654,12 @@ TEST_F(PreferencesTest, F1OnAControlPopsUpTheHelpOfItsTopic)
         if (popup)
             popup->close();
         EXPECT_EQ(Combo(dlg)->whatsThis(), expected);
+
+        // Shift+F1 stands in for a title bar without a help button.
+        Activate(dlg);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
+        EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+        QWhatsThis::leaveWhatsThisMode();
         Click(Ctl<QPushButton>(dlg, "IDCANCEL"));
         return dlg.result();
     });
