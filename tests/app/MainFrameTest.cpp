@@ -240,7 +240,9 @@ TEST_F(MainFrameTest, OverwriteBufferHoldsSixtyFourCopiesOfThePattern)
 TEST_F(MainFrameTest, CtrlCRunsTheCacheSweepAndEditingKeysDoNothing)
 {
     auto frame = MakeFrame();
-    frame->activateWindow();
+    // Accelerators act in the active window.
+    QApplication::setActiveWindow(frame.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     QStringList boxes;
     SetModalHook([&](QDialog& d) {
         if (auto* box = qobject_cast<QMessageBox*>(&d))
