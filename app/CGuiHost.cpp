@@ -10,6 +10,7 @@
 #include "wipe/CFileError.h"
 
 #include <QFile>
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
@@ -134,6 +135,14 @@ int CGuiHost::DiskError(const std::string& text)
 void CGuiHost::Message(const std::string& text)
 {
     OnGuiThread(m_pFrame, [this, text] { ParameterMessage(m_pFrame, ShowText(text)); });
+}
+
+void CGuiHost::Warning(const std::string& text)
+{
+    OnGuiThread(m_pFrame, [this, text] {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"), ShowText(text), QMessageBox::Ok, m_pFrame);
+        RunModal(box);
+    });
 }
 
 std::unique_ptr<IProgress> CGuiHost::CreateProgress()

@@ -19,6 +19,7 @@ public:
     int FileError(const std::string& file, const std::string& message) override;
     int DiskError(const std::string& text) override;
     void Message(const std::string& text) override;
+    void Warning(const std::string& text) override;
     std::unique_ptr<IProgress> CreateProgress() override;
     std::unique_ptr<IScopedWindow> ShowWorking() override;
 

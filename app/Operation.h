@@ -6,6 +6,7 @@
 
 #include "app/OperationHost.h"
 #include "platform/DriveTable.h"
+#include "platform/FsKind.h"
 
 #include <array>
 #include <cstddef>
@@ -37,6 +38,19 @@ struct Operation {
     // Nonzero: go on. Zero: the user chose "Cancel Operation"; every sweep
     // of the running command stops at once.
     int m_bContinue = 1;
+
+    // Once per command, before the first target on a copy-on-write file
+    // system is touched: overwriting in place cannot reach the old copies
+    // such a file system keeps, and the user must know that.
+    void WarnIfCopyOnWrite(int fd, const std::string& path)
+    {
+        std::string fsName;
+        if (m_bCopyOnWriteWarned || !IsCopyOnWriteFs(fd, &fsName))
+            return;
+        m_bCopyOnWriteWarned = true;
+        host.Warning(CopyOnWriteWarning(path, fsName));
+    }
+    bool m_bCopyOnWriteWarned = false;
 };
 
 } // namespace tw

@@ -38,6 +38,9 @@ public:
     virtual int DiskError(const std::string& text) = 0;
     // Message box, caption "Tarnowick Parameters", OK button, warning icon.
     virtual void Message(const std::string& text) = 0;
+    // A warning about what the command cannot reach: caption "Tarnowick",
+    // OK button, warning icon. The command goes on.
+    virtual void Warning(const std::string& text) = 0;
     // The progress box of a sweep.
     virtual std::unique_ptr<IProgress> CreateProgress() = 0;
     // The animated "Working ..." window of the disk-level commands.

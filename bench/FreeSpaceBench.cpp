@@ -5,6 +5,7 @@
 // a second tmpfs, so dd's reads cost no I/O. Needs root for the mounts.
 //
 //   free_space_bench [RUNS]   (default 5; the median of each is reported)
+#include "bench/BenchHost.h"
 #include "app/Operation.h"
 #include "disk/FreeSpaceWiper.h"
 
@@ -23,41 +24,10 @@
 #include <vector>
 
 using namespace tw;
+using tw::bench::BenchHost;
+using tw::bench::OneDrive;
 
 namespace {
-
-class BenchHost : public IOperationHost {
-public:
-    int Confirm(const std::string&) override { return 0; }
-    int FileError(const std::string&, const std::string&) override { return 0; }
-    int DiskError(const std::string& text) override
-    {
-        std::fprintf(stderr, "disk error: %s\n", text.c_str());
-        return 0;
-    }
-    void Message(const std::string&) override {}
-    std::unique_ptr<IProgress> CreateProgress() override { return nullptr; }
-    std::unique_ptr<IScopedWindow> ShowWorking() override { return nullptr; }
-};
-
-class OneDrive : public IDriveTable {
-public:
-    explicit OneDrive(std::string root) : m_root(std::move(root)) {}
-    std::vector<DriveInfo> ListDrives() override { return {{'X', m_root, false}}; }
-    int GetDrive() override { return m_current; }
-    int ChangeDrive(int n) override
-    {
-        if (n != 'X' - 64)
-            return -1;
-        m_current = n;
-        return 0;
-    }
-    std::string CurrentRoot() override { return m_root; }
-
-private:
-    std::string m_root;
-    int m_current = 3;
-};
 
 std::string MountTmpfs(const char* size)
 {

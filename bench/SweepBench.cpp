@@ -5,6 +5,7 @@
 // the cost of pushing the overwrite to the device.
 //
 //   sweep_bench [DIR]   (default /var/tmp; the tree is made and removed below it)
+#include "bench/BenchHost.h"
 #include "app/Operation.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
@@ -26,6 +27,8 @@
 #include <vector>
 
 using namespace tw;
+using tw::bench::BenchHost;
+using tw::bench::OneDrive;
 
 namespace {
 
@@ -33,30 +36,6 @@ constexpr int kTopDirs = 20;
 constexpr int kSubDirs = 10;
 constexpr int kFilesPerDir = 100;  // 20 x 10 x 100 = 20,000 files
 constexpr int kRuns = 5;
-
-class BenchHost : public IOperationHost {
-public:
-    int errors = 0;
-    int Confirm(const std::string&) override { return 0; }
-    int FileError(const std::string& file, const std::string& message) override
-    {
-        ++errors;
-        std::fprintf(stderr, "file error: %s %s\n", file.c_str(), message.c_str());
-        return 0;
-    }
-    int DiskError(const std::string&) override { return 0; }
-    void Message(const std::string&) override {}
-    std::unique_ptr<IProgress> CreateProgress() override { return nullptr; }
-    std::unique_ptr<IScopedWindow> ShowWorking() override { return nullptr; }
-};
-
-class NoDrives : public IDriveTable {
-public:
-    std::vector<DriveInfo> ListDrives() override { return {}; }
-    int GetDrive() override { return 3; }
-    int ChangeDrive(int) override { return -1; }
-    std::string CurrentRoot() override { return {}; }
-};
 
 double Seconds(const std::chrono::steady_clock::time_point& since)
 {
@@ -144,7 +123,7 @@ int main(int argc, char** argv)
     WipeBuffer buffer;
     FillWipeBuffer(buffer);
     BenchHost host;
-    NoDrives drives;
+    OneDrive drives;
     Operation op(buffer, host, drives);
 
     const int matching = MakeTree(root);
@@ -186,12 +165,12 @@ int main(int argc, char** argv)
     RemoveTree(root);
 
     std::printf("wipe:  sweep %.2f s (%d left, %d errors), find + shred %.2f s (%d left): %.2fx faster (target >= 2x)\n",
-                wipeSweep, leftBySweep, host.errors, wipeShred, leftByShred, wipeShred / wipeSweep);
+                wipeSweep, leftBySweep, int(host.failed), wipeShred, leftByShred, wipeShred / wipeSweep);
 
     RemoveTree(work);
     RemoveTree(config);
     const bool ok = countSweep <= 1.5 * countFind && wipeShred >= 2 * wipeSweep && counted == matching
-        && leftBySweep == 0 && host.errors == 0;
+        && leftBySweep == 0 && int(host.failed) == 0;
     std::printf("%s\n", ok ? "targets met" : "TARGETS MISSED");
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 //
 // Use a directory on a real disk: on tmpfs the flush costs nothing and the
 // figures say little.
+#include "bench/BenchHost.h"
 #include "app/CommandIds.h"
 #include "app/Operation.h"
 #include "wipe/FileWiper.h"
@@ -23,32 +24,10 @@
 #include <vector>
 
 using namespace tw;
+using tw::bench::BenchHost;
+using tw::bench::OneDrive;
 
 namespace {
-
-class BenchHost : public IOperationHost {
-public:
-    int Confirm(const std::string&) override { return IDC_YES; }
-    int FileError(const std::string& file, const std::string& message) override
-    {
-        std::fprintf(stderr, "file error: %s %s\n", file.c_str(), message.c_str());
-        failed = true;
-        return IDC_CANCEL_OPERATION;
-    }
-    int DiskError(const std::string&) override { return IDC_CANCEL_OPERATION; }
-    void Message(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    std::unique_ptr<IProgress> CreateProgress() override { return nullptr; }
-    std::unique_ptr<IScopedWindow> ShowWorking() override { return nullptr; }
-    bool failed = false;
-};
-
-class NoDrives : public IDriveTable {
-public:
-    std::vector<DriveInfo> ListDrives() override { return {}; }
-    int GetDrive() override { return 3; }
-    int ChangeDrive(int) override { return -1; }
-    std::string CurrentRoot() override { return "/"; }
-};
 
 const char* FileSystemName(const std::string& dir)
 {
@@ -138,7 +117,7 @@ int main(int argc, char** argv)
     WriteWholeFile(pattern, patternBlock, bytes);
 
     BenchHost host;
-    NoDrives drives;
+    OneDrive drives;
     Operation op(buffer, host, drives);
 
     enum { kWiper, kDd, kShred, kCount };

@@ -89,6 +89,7 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
     FillerFiles fillers;
     if (!PlaceFirstFiller(fillers, op.drives.CurrentRoot()))
         return AskDiskError(op, letter);
+    op.WarnIfCopyOnWrite(fillers.DirectoryFd(), op.drives.CurrentRoot());
 
     std::string chunk;
     chunk.reserve(kFillChunk);

@@ -33,6 +33,7 @@ public:
     // Opens `directory` for the fillers: 0 or errno.
     int Open(const std::string& directory);
     const std::string& Directory() const { return m_strDirectory; }
+    int DirectoryFd() const { return m_dirfd; }
     dev_t Device() const { return m_device; }
 
     // Removes fillers that an earlier run left behind in the directory:

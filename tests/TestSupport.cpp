@@ -135,6 +135,11 @@ void ScriptedHost::Message(const std::string& text)
     questions.push_back({"message", text, ""});
 }
 
+void ScriptedHost::Warning(const std::string& text)
+{
+    questions.push_back({"warning", text, ""});
+}
+
 std::vector<std::string> ScriptedHost::Messages() const
 {
     std::vector<std::string> out;
@@ -232,14 +237,14 @@ TmpfsMount::~TmpfsMount()
     rmdir(m_mountPoint.c_str());
 }
 
-LoopExt4Mount::LoopExt4Mount(int megabytes)
+LoopExt4Mount::LoopExt4Mount(int megabytes, const std::string& fsType)
 {
     if (geteuid() != 0) {
         m_reason = "a loop mount needs root";
         return;
     }
-    if (RunCommand("command -v mkfs.ext4 >/dev/null 2>&1 && command -v losetup >/dev/null 2>&1") != 0) {
-        m_reason = "mkfs.ext4 or losetup is missing";
+    if (RunCommand("command -v mkfs." + fsType + " >/dev/null 2>&1 && command -v losetup >/dev/null 2>&1") != 0) {
+        m_reason = "mkfs." + fsType + " or losetup is missing";
         return;
     }
     char tmpl[] = "/tmp/tarnowick-loop-XXXXXX";
@@ -251,10 +256,11 @@ LoopExt4Mount::LoopExt4Mount(int megabytes)
     m_image = m_dir + "/disk.img";
     m_mountPoint = m_dir + "/mnt";
     mkdir(m_mountPoint.c_str(), 0755);
+    const std::string options = fsType == "ext4" ? "-q -F -E lazy_itable_init=0,lazy_journal_init=0" : "-q -f";
     const std::string make = "truncate -s " + std::to_string(megabytes) + "M " + m_image
-        + " && mkfs.ext4 -q -F -E lazy_itable_init=0,lazy_journal_init=0 " + m_image + " >/dev/null 2>&1";
+        + " && mkfs." + fsType + " " + options + " " + m_image + " >/dev/null 2>&1";
     if (RunCommand(make) != 0) {
-        m_reason = "mkfs.ext4 failed";
+        m_reason = "mkfs." + fsType + " failed";
         return;
     }
     if (RunCommand("mount -o loop " + m_image + " " + m_mountPoint + " 2>/dev/null") != 0) {

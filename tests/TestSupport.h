@@ -69,6 +69,7 @@ public:
     int FileError(const std::string& file, const std::string& message) override;
     int DiskError(const std::string& text) override;
     void Message(const std::string& text) override;
+    void Warning(const std::string& text) override;  // recorded as "warning"
     std::unique_ptr<IProgress> CreateProgress() override;
     std::unique_ptr<IScopedWindow> ShowWorking() override;
 
@@ -104,7 +105,8 @@ private:
 
 class LoopExt4Mount {
 public:
-    explicit LoopExt4Mount(int megabytes);
+    // `fsType` is a file system mkfs knows: ext4 (the default), btrfs...
+    explicit LoopExt4Mount(int megabytes, const std::string& fsType = "ext4");
     ~LoopExt4Mount();
     bool Available() const { return m_mounted; }
     const std::string& SkipReason() const { return m_reason; }

@@ -67,6 +67,7 @@ void SetBeforeTruncateHook(BeforeTruncateHook hook) { Hook() = std::move(hook); 
 
 int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::string& path, IProgress* progress)
 {
+    op.WarnIfCopyOnWrite(dirfd, path);
     WipeTarget file;
     if (const int cause = file.Open(dirfd, name))
         return AskOpenFailure(op, path, cause);
