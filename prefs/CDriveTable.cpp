@@ -143,7 +143,13 @@ std::string CDriveTable::CurrentRoot()
 {
     std::lock_guard lock(m_mutex);
     SettleCurrentLocked();
-    return m_strCurrentRoot;
+    // A volume unmounted since it became current leaves a plain directory
+    // of another volume at its mount point: that is not this drive, and
+    // nothing there may be taken for it.
+    for (const DriveInfo& d : ListDrivesLocked())
+        if (d.letter - '@' == m_nCurrent && d.root == m_strCurrentRoot)
+            return m_strCurrentRoot;
+    return {};
 }
 
 } // namespace tw

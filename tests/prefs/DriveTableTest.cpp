@@ -2,6 +2,8 @@
 // Drive letters and the current drive over hand-written mount tables and the
 // real settings store: a letter, once given, must keep naming its volume.
 #include "prefs/CDriveTable.h"
+#include "app/Operation.h"
+#include "sweep/DirectorySweep.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"
 
@@ -199,12 +201,13 @@ TEST_F(DriveTableTest, StartsOnTheDriveHoldingTheCurrentDirectory)
         StayIn cwd(outside.Path());
         EXPECT_EQ(Table().GetDrive(), 3);
     }
-    // No drive at all holds it (here not even /): C, standing for "/".
+    // No drive at all holds it (here not even /): C, which is not mounted,
+    // so it has no root that anything could be taken from.
     Mount({"/srv"});
     StayIn cwd(root);
     CDriveTable table = Table();
     EXPECT_EQ(table.GetDrive(), 3);
-    EXPECT_EQ(table.CurrentRoot(), "/");
+    EXPECT_EQ(table.CurrentRoot(), "");
     EXPECT_NE(table.ChangeDrive(3), 0);
 }
 
@@ -231,6 +234,20 @@ TEST_F(DriveTableTest, RealVolumeKeepsItsLetterAcrossARemount)
     EXPECT_EQ(letterOf(loop.Path()), 0);
     EXPECT_NE(table.ChangeDrive(letter - 64), 0);
     EXPECT_EQ(table.GetDrive(), letter - 64);  // unchanged, though no longer there
+    // Its mount point is now a plain directory of another volume: the drive
+    // has no root, and a sweep of it finds nothing there.
+    EXPECT_EQ(table.CurrentRoot(), "");
+    test::WriteFile(loop.Path() + "/other-volume.tmp", "not on the drive");
+    {
+        test::ScriptedHost host;
+        WipeBuffer buffer;
+        FillWipeBuffer(buffer);
+        Operation op(buffer, host, table);
+        EXPECT_EQ(SweepDirectory(op, "", 1, nullptr, true), 0);
+        EXPECT_EQ(SweepDirectory(op, "", 0, nullptr, true), 0);
+    }
+    EXPECT_TRUE(test::Exists(loop.Path() + "/other-volume.tmp"));
+    std::remove((loop.Path() + "/other-volume.tmp").c_str());
 
     ASSERT_EQ(test::RunCommand("mount -o loop " + loop.Image() + " " + loop.Path()), 0);
     struct Unmount {
