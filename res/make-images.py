@@ -76,12 +76,6 @@ ox = 144; tb.line(ox + 1, 1, ox + 1, 12, BLACK); tb.line(ox + 1, 1, ox + 9, 9, B
 tb.rect(ox + 2, 3, ox + 3, 9, WHITE); tb.rect(ox + 10, 6, ox + 15, 15, YELLOW); tb.rect(ox + 12, 8, ox + 13, 9, BLACK); tb.rect(ox + 12, 11, ox + 13, 14, BLACK)  # Context help
 tb.save('toolbar.png')
 
-# Icon, 32x32 and 16x16.
-for size in (32, 16):
-    icon = Img(size, size)
-    shredder(icon, 0, 0, size // 16) if size == 16 else shredder(icon, 0, -1, 2)
-    icon.save('tarnowick.png' if size == 32 else 'tarnowick16.png')
-
 # Drive marks: an empty box and a ticked box, 16x16 each, on magenta.
 MAG = (255, 0, 255, 255)
 marks = Img(32, 16, MAG)
@@ -123,3 +117,25 @@ for x, length in ((12, 10), (17, 12), (23, 9), (28, 11), (34, 10)):
     icon48.rect(x - 2, 33, x + 1, 33 + length, DARK)
     icon48.rect(x - 1, 33, x, 32 + length, WHITE)
 icon48.save('tarnowick48.png')
+
+# The program's own icon at 32x32 and 16x16: the 48x48 picture scaled down,
+# each target pixel the alpha-weighted mean of 4x4 samples.
+def downscale(src, size):
+    out = Img(size, size)
+    f = src.w / size
+    for y in range(size):
+        for x in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(4):
+                for sx in range(4):
+                    px = src.p[int((y + (sy + 0.5) / 4) * f)][int((x + (sx + 0.5) / 4) * f)]
+                    a = px[3] / 255.0
+                    for k in range(3):
+                        acc[k] += px[k] * a
+                    acc[3] += a
+            if acc[3] > 0:
+                out.p[y][x] = tuple(int(round(acc[k] / acc[3])) for k in range(3)) + (int(round(acc[3] / 16 * 255)),)
+    return out
+
+downscale(icon48, 32).save('tarnowick.png')
+downscale(icon48, 16).save('tarnowick16.png')
