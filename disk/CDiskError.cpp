@@ -2,8 +2,8 @@
 #include "disk/CDiskError.h"
 
 #include "app/CommandIds.h"
+#include "app/ItemErrorButtons.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,21 +24,9 @@ CDiskError::CDiskError(QWidget* parent)
     m_labelDisk->setMinimumWidth(300);
     layout->addWidget(m_labelDisk);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    m_btnIgnore = new QPushButton(QStringLiteral("Ignore Disk"), this);
-    m_btnIgnore->setObjectName(QStringLiteral("IDC_IGNORE"));
-    m_btnCancelOperation = new QPushButton(QStringLiteral("Cancel Operation"), this);
-    m_btnCancelOperation->setObjectName(QStringLiteral("IDC_CANCEL_OPERATION"));
-    for (QPushButton* b : {m_btnIgnore, m_btnCancelOperation}) {
-        b->setAutoDefault(true);
-        b->setDefault(false);
-        buttons->addWidget(b);
-    }
-    connect(m_btnIgnore, &QPushButton::clicked, this, [this] { done(IDC_IGNORE); });
-    connect(m_btnCancelOperation, &QPushButton::clicked, this, [this] { done(IDC_CANCEL_OPERATION); });
-    layout->addLayout(buttons);
-    setTabOrder(m_btnIgnore, m_btnCancelOperation);
+    const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, QStringLiteral("Ignore Disk"));
+    m_btnIgnore = buttons.ignore;
+    m_btnCancelOperation = buttons.cancelOperation;
 }
 
 void CDiskError::LoadFields()

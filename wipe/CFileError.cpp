@@ -2,8 +2,8 @@
 #include "wipe/CFileError.h"
 
 #include "app/CommandIds.h"
+#include "app/ItemErrorButtons.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,22 +29,10 @@ CFileError::CFileError(QWidget* parent)
     m_editMessage->setReadOnly(true);
     layout->addWidget(m_editMessage);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    m_btnIgnore = new QPushButton(QStringLiteral("Ignore File"), this);
-    m_btnIgnore->setObjectName(QStringLiteral("IDC_IGNORE"));
-    m_btnCancelOperation = new QPushButton(QStringLiteral("Cancel Operation"), this);
-    m_btnCancelOperation->setObjectName(QStringLiteral("IDC_CANCEL_OPERATION"));
-    for (QPushButton* b : {m_btnIgnore, m_btnCancelOperation}) {
-        b->setAutoDefault(true);
-        b->setDefault(false);
-        buttons->addWidget(b);
-    }
-    connect(m_btnIgnore, &QPushButton::clicked, this, [this] { done(IDC_IGNORE); });
-    connect(m_btnCancelOperation, &QPushButton::clicked, this, [this] { done(IDC_CANCEL_OPERATION); });
-    layout->addLayout(buttons);
+    const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, QStringLiteral("Ignore File"));
+    m_btnIgnore = buttons.ignore;
+    m_btnCancelOperation = buttons.cancelOperation;
 
-    setTabOrder(m_btnIgnore, m_btnCancelOperation);
     setTabOrder(m_btnCancelOperation, m_editFile);
     setTabOrder(m_editFile, m_editMessage);
     setFixedSize(sizeHint());
