@@ -2,6 +2,10 @@
 #include "app/ModalSeam.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include <algorithm>
 #include <QMessageBox>
 
 namespace tw {
@@ -43,16 +47,63 @@ void ParameterMessage(QWidget* parent, const QString& text)
 
 void SetFileDialogHook(FileDialogHook hook) { FileHook() = std::move(hook); }
 
+COpenFileDialog::COpenFileDialog(QWidget* parent, const FileDialogRequest& request)
+    : QFileDialog(parent, request.title, request.directory, request.filter)
+    , m_bAcceptMissing(request.acceptMissing)
+{
+    setAcceptMode(QFileDialog::AcceptOpen);
+    setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    // The names are read from Qt's own dialog, so it must be that one.
+    if (m_bAcceptMissing)
+        setOption(QFileDialog::DontUseNativeDialog);
+}
+
+// The names in the file-name field: one name, or several in double quotes,
+// relative to the shown directory unless absolute.
+QStringList COpenFileDialog::TypedNames() const
+{
+    const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString text = edit ? edit->text().trimmed() : QString();
+    QStringList names;
+    if (text.startsWith(QLatin1Char('"'))) {
+        const QStringList parts = text.split(QLatin1Char('"'));
+        for (qsizetype i = 1; i < parts.size(); i += 2)
+            if (!parts[i].isEmpty())
+                names << parts[i];
+    } else if (!text.isEmpty()) {
+        names << text;
+    }
+    QStringList paths;
+    for (const QString& name : names)
+        paths << (QFileInfo(name).isAbsolute() ? name : directory().absoluteFilePath(name));
+    return paths;
+}
+
+void COpenFileDialog::accept()
+{
+    QStringList files = m_bAcceptMissing ? TypedNames() : QStringList();
+    if (files.isEmpty())
+        files = selectedFiles();
+    const bool anyDirectory = std::any_of(files.begin(), files.end(),
+                                          [](const QString& f) { return QFileInfo(f).isDir(); });
+    if (m_bAcceptMissing && !files.isEmpty() && !anyDirectory) {
+        m_picked = files;
+        QDialog::accept();
+        return;
+    }
+    QFileDialog::accept();
+    if (result() == QDialog::Accepted)
+        m_picked = selectedFiles();
+}
+
 QStringList GetOpenFileNames(QWidget* parent, const FileDialogRequest& request)
 {
     if (FileHook())
         return FileHook()(request);
-    QFileDialog dialog(parent, request.title, request.directory, request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    COpenFileDialog dialog(parent, request);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles();
+    return dialog.Picked();
 }
 
 } // namespace tw

@@ -3,10 +3,12 @@
 // that tests can look at the real dialog and answer it instead of a user.
 #pragma once
 
+#include <QFileDialog>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QWidget;
@@ -26,6 +28,27 @@ struct FileDialogRequest {
     QString directory;
     QString filter;
     bool multiple = false;
+    // Names typed into the dialog are taken even when no such file exists;
+    // the command reports them itself.
+    bool acceptMissing = false;
+};
+
+// The open dialog behind GetOpenFileNames. Qt's own refuses a typed name
+// that does not exist when several files may be picked; with acceptMissing
+// this one takes such names as typed, so that the command can say what
+// became of them. A typed directory still opens it.
+class COpenFileDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    COpenFileDialog(QWidget* parent, const FileDialogRequest& request);
+    // The picked files, after the dialog was accepted.
+    QStringList Picked() const { return m_picked; }
+    void accept() override;
+
+private:
+    QStringList TypedNames() const;
+    bool m_bAcceptMissing;
+    QStringList m_picked;
 };
 // Returns the picked paths; empty when the user cancelled.
 using FileDialogHook = std::function<QStringList(const FileDialogRequest&)>;

@@ -20,6 +20,9 @@ void CMainFrame::OnSecureDeleteFile()
     // "*" rather than "*.*": on Linux many files have no dot in their name.
     request.filter = QStringLiteral("All Files (*)");
     request.multiple = true;
+    // A typed name that does not exist reaches the confirm dialog, and the
+    // wiper then says it could not be found.
+    request.acceptMissing = true;
     // Any number of files: the selection is never cut to a fixed length.
     const QStringList picked = GetOpenFileNames(this, request);
     if (picked.isEmpty())

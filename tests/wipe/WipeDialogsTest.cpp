@@ -10,6 +10,8 @@
 #include "wipe/CFileError.h"
 #include "wipe/FileWiper.h"
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -193,3 +195,42 @@ TEST_F(SecureDeleteFileCommand, FailureAfterTheOverwriteIsOneMessageNamingTheFil
 }
 
 } // namespace
+
+// The file dialog of Secure Delete File takes typed names that do not exist
+// (the wiper then reports them), alongside existing ones; a typed directory
+// is opened, not returned.
+TEST(OpenFileDialog, TypedMissingNamesAreTakenAndDirectoriesOpened)
+{
+    test::TempDir dir;
+    WriteFile(dir / "here.txt", "x");
+    ::mkdir((dir / "sub").c_str(), 0755);
+    FileDialogRequest request;
+    request.title = QStringLiteral("Tarnowick Secure Delete");
+    request.directory = QString::fromStdString(dir.Path());
+    request.filter = QStringLiteral("All Files (*)");
+    request.multiple = true;
+    request.acceptMissing = true;
+    const auto dialog = std::make_unique<COpenFileDialog>(nullptr, request);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Tarnowick Secure Delete"));
+    dialog->show();
+
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QStringLiteral("sub"));  // a directory
+    dialog->accept();  // as the Open button does
+    EXPECT_NE(dialog->result(), int(QDialog::Accepted));
+    EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(dir / "sub"));
+
+    dialog->setDirectory(QString::fromStdString(dir.Path()));
+    // Typed as a user types, with the focus in the field: Qt's dialog only
+    // rewrites the field from the list's selection while it has no focus.
+    QApplication::setActiveWindow(dialog.get());
+    name->setFocus();
+    name->clear();
+    QTest::keyClicks(name, QStringLiteral("\"here.txt\" \"missing.txt\""));
+    dialog->accept();  // as the Open button does
+    EXPECT_EQ(dialog->result(), int(QDialog::Accepted));
+    QStringList picked = dialog->Picked();
+    picked.sort();
+    EXPECT_EQ(picked, (QStringList{QString::fromStdString(dir / "here.txt"), QString::fromStdString(dir / "missing.txt")}));
+}
