@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CAboutDlg.h"
+#include "app/ThemeIcons.h"
 
 #include <QHBoxLayout>
 #include <QIcon>
@@ -17,7 +18,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("IDR_MAINFRAME"));
-    icon->setPixmap(QIcon(QStringLiteral(":/res/tarnowick.png")).pixmap(32, 32));
+    icon->setPixmap(ApplicationIcon().pixmap(32, 32));
     layout->addWidget(icon, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
     auto* version = new QLabel(QStringLiteral("Tarnowick Version 1.0"), this);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CMainFrame.h"
+#include "app/ThemeIcons.h"
 
 #include "app/CTarnowickView.h"
 #include "app/CommandIds.h"
@@ -31,7 +32,7 @@ CMainFrame::CMainFrame(std::unique_ptr<IDriveTable> drives, QWidget* parent)
     setObjectName(QStringLiteral("CMainFrame"));
     // The caption is the application title and never names a document.
     setWindowTitle(QStringLiteral("Tarnowick"));
-    setWindowIcon(QIcon(QStringLiteral(":/res/tarnowick.png")));
+    setWindowIcon(ApplicationIcon());
     resize(640, 420);
     OnCreate();
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CTarnowickApp.h"
+#include "app/ThemeIcons.h"
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
@@ -19,7 +20,7 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     setApplicationName(QStringLiteral("Tarnowick"));
     setApplicationDisplayName(QStringLiteral("Tarnowick"));
     setApplicationVersion(QStringLiteral("1.0"));
-    setWindowIcon(QIcon(QStringLiteral(":/res/tarnowick.png")));
+    setWindowIcon(ApplicationIcon());
     setDesktopFileName(QStringLiteral("tarnowick"));
 }
 

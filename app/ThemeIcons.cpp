@@ -53,4 +53,12 @@ int ApplyThemeIcons(QWidget* window)
     return applied;
 }
 
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (const char* file : {":/res/tarnowick16.png", ":/res/tarnowick.png", ":/res/tarnowick48.png"})
+        icon.addFile(QLatin1String(file));
+    return icon;
+}
+
 } // namespace tw

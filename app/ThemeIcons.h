@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class QIcon;
 class QWidget;
 
 namespace tw {
@@ -21,5 +22,8 @@ const std::vector<ThemeIconInfo>& ThemeIconTable();
 // of the table and for which the current theme has one of the names.
 // Returns how many actions got a theme icon.
 int ApplyThemeIcons(QWidget* window);
+
+// The program's own icon, at 16, 32 and 48 pixels.
+QIcon ApplicationIcon();
 
 } // namespace tw

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controls of "Tarnowick Preferences", their places and their help texts.
 #include "prefs/CPreferences.h"
+#include "app/ThemeIcons.h"
 
 #include "app/HelpContent.h"
 #include "prefs/CDriveTree.h"
@@ -127,7 +128,7 @@ void CPreferences::BuildLayout()
     product->setFrameShadow(QFrame::Sunken);
     product->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     m_lblIcon = Named(new QLabel(product), IDC_ICON, "IDC_ICON");
-    m_lblIcon->setPixmap(QIcon(QStringLiteral(":/res/tarnowick.png")).pixmap(32, 32));
+    m_lblIcon->setPixmap(ApplicationIcon().pixmap(32, 32));
     m_lblIcon->setAlignment(Qt::AlignCenter);
     m_lblProductName = Named(new QLabel(QStringLiteral("Tarnowick Secure Delete"), product), IDC_PRODUCT_NAME,
                              "IDC_PRODUCT_NAME");
