@@ -139,3 +139,12 @@ def downscale(src, size):
 
 downscale(icon48, 32).save('tarnowick.png')
 downscale(icon48, 16).save('tarnowick16.png')
+
+# The first toolbar button (Secure Delete File) shows the program's own
+# shredder, redrawn from the 48x48 picture, centred in its 16x18 cell.
+small = downscale(icon48, 16)
+tb.rect(0, 0, 15, 17, (0, 0, 0, 0))
+for y in range(16):
+    for x in range(16):
+        tb.p[y + 1][x] = small.p[y][x]
+tb.save('toolbar.png')
