@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 namespace tw {
 
@@ -26,6 +27,17 @@ inline void FillWipeBuffer(WipeBuffer& buffer)
     for (size_t i = 0; i < buffer.size(); i += kWipePatternSize)
         for (size_t j = 0; j < kWipePatternSize; ++j)
             buffer[i + j] = kWipePattern[j];
+}
+
+// `copies` copies of the buffer end to end: a larger write block with the
+// pattern still in step with the file offset.
+inline std::string RepeatBuffer(const WipeBuffer& buffer, size_t copies)
+{
+    std::string block;
+    block.reserve(copies * buffer.size());
+    for (size_t i = 0; i < copies; ++i)
+        block.append(buffer.data(), buffer.size());
+    return block;
 }
 
 struct Operation {

@@ -6,6 +6,7 @@
 #include "app/CommandIds.h"
 #include "platform/FileError.h"
 #include "platform/Filler.h"
+#include "prefs/Settings.h"
 
 #include <cerrno>
 #include <mutex>
@@ -91,10 +92,7 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
         return AskDiskError(op, letter);
     op.WarnIfCopyOnWrite(fillers.DirectoryFd(), op.drives.CurrentRoot());
 
-    std::string chunk;
-    chunk.reserve(kFillChunk);
-    while (chunk.size() < kFillChunk)
-        chunk.append(op.m_wipeBuffer.data(), op.m_wipeBuffer.size());
+    const std::string chunk = RepeatBuffer(op.m_wipeBuffer, kFillChunk / kWipeBufferSize);
 
     lift.emplace(fillers.Device());
     const FillOutcome outcome = fillers.Fill(chunk.data(), chunk.size());
@@ -130,21 +128,12 @@ void SecureEmptySpace(Operation& op, const std::string& drives)
 
     // The earlier current drive comes back however the loop ends, before
     // the Working window goes.
-    struct RestoreDrive {
-        IDriveTable& table;
-        int saved;
-        ~RestoreDrive() { table.ChangeDrive(saved); }
-    } restore{op.drives, op.drives.GetDrive()};
+    const CurrentDriveKeeper keeper(op.drives);
 
     int answer = 1;
-    size_t pos = 0;
-    while (answer != 0) {
-        // Every entry ends with "!"; text after the last one is dropped.
-        const size_t bang = drives.find('!', pos);
-        if (bang == std::string::npos)
-            break;
-        const std::string entry = drives.substr(pos, bang - pos);
-        pos = bang + 1;
+    std::string rest = drives, entry;
+    // Every entry ends with "!"; text after the last one is dropped.
+    while (answer != 0 && CSettings::NextListItem(rest, entry)) {
         if (entry.empty())
             continue;
         const char letter = entry.front();

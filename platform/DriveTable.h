@@ -30,4 +30,26 @@ public:
     virtual std::string CurrentRoot() = 0;
 };
 
+// Puts the current drive back however the scope ends, a cancel or a file
+// error included, so that a later command's "" root means what it meant
+// before.
+class CurrentDriveKeeper {
+public:
+    explicit CurrentDriveKeeper(IDriveTable& drives) : m_drives(drives), m_nDrive(drives.GetDrive()) {}
+    ~CurrentDriveKeeper()
+    {
+        try {
+            m_drives.ChangeDrive(m_nDrive);
+        } catch (...) {
+            // Nothing more can be done for the drive while unwinding.
+        }
+    }
+    CurrentDriveKeeper(const CurrentDriveKeeper&) = delete;
+    CurrentDriveKeeper& operator=(const CurrentDriveKeeper&) = delete;
+
+private:
+    IDriveTable& m_drives;
+    int m_nDrive;
+};
+
 } // namespace tw

@@ -58,28 +58,6 @@ void SecureDeleteLocation(Operation& op, const Location& where, SweepFunction sw
     RunPasses(op, sweep);
 }
 
-// Puts the remembered drive back however the drive sweep ends, a cancel
-// or a file error included, so that a later command's "" root means what
-// it meant before.
-class CurrentDriveKeeper {
-public:
-    explicit CurrentDriveKeeper(IDriveTable& drives) : m_drives(drives), m_nDrive(drives.GetDrive()) {}
-    ~CurrentDriveKeeper()
-    {
-        try {
-            m_drives.ChangeDrive(m_nDrive);
-        } catch (...) {
-            // Nothing more can be done for the drive while unwinding.
-        }
-    }
-    CurrentDriveKeeper(const CurrentDriveKeeper&) = delete;
-    CurrentDriveKeeper& operator=(const CurrentDriveKeeper&) = delete;
-
-private:
-    IDriveTable& m_drives;
-    int m_nDrive;
-};
-
 int SweepDrives(Operation& op, int mode, IProgress* progress)
 {
     std::string list = CSettings::Read(Setting::Drives);

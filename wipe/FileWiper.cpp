@@ -7,8 +7,6 @@
 #include "platform/WipeTarget.h"
 
 #include <algorithm>
-#include <cstring>
-#include <memory>
 
 namespace tw {
 
@@ -52,11 +50,8 @@ int OverwriteAndFlush(WipeTarget& file, const WipeBuffer& buffer)
     }
     const size_t copies = size_t(std::min<uint64_t>((length + buffer.size() - 1) / buffer.size(),
                                                     kMaxChunk / buffer.size()));
-    const size_t size = copies * buffer.size();
-    auto chunk = std::make_unique_for_overwrite<char[]>(size);
-    for (size_t i = 0; i < copies; ++i)
-        std::memcpy(chunk.get() + i * buffer.size(), buffer.data(), buffer.size());
-    if (const int err = file.Overwrite(chunk.get(), size, length))
+    const std::string chunk = RepeatBuffer(buffer, copies);
+    if (const int err = file.Overwrite(chunk.data(), chunk.size(), length))
         return err;
     return file.Flush();
 }
