@@ -34,8 +34,11 @@ deps:
 	  fi; \
 	fi
 
+# ccache, where it is installed, makes rebuilds after a checkout cheap.
+LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
+
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANFLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(SANFLAGS) $(LAUNCHER) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD)

@@ -4,6 +4,7 @@
 // GUI thread; tests implement it with scripted answers.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -20,10 +21,37 @@ public:
     virtual void Step(int k) = 0;     // k more files wiped; must not block the worker
 };
 
+// How far the free-space wipe of one drive has come.
+struct FillStatus {
+    enum Phase { Filling, Flushing, GivingBack };
+    Phase phase = Filling;
+    char letter = 0;            // the drive's letter
+    std::string mountPoint;     // its root directory (bytes)
+    uint64_t written = 0;       // bytes of pattern written so far on this drive
+    uint64_t total = 0;         // free space found when the drive's fill began
+};
+
 // A window that stays up while the owning pointer lives (the Working dialog).
 class IScopedWindow {
 public:
     virtual ~IScopedWindow() = default;
+    // The free-space wipe reports its figures here, about twice a second and
+    // at every change of phase. Must not block the worker.
+    virtual void Update(const FillStatus& /*status*/) {}
+};
+
+// What became of one item a command was given: a file, a drive's free space,
+// or the memory the swap-file overcommit held. The record of a session and
+// the headless front end's output are built from these.
+enum class ItemKind { File, Drive, Memory };
+
+struct ItemResult {
+    ItemKind kind = ItemKind::File;
+    std::string path;        // file: full path (bytes); drive: letter and mount point
+    uint64_t size = 0;       // bytes overwritten, written into free space, or held
+    bool destroyed = false;  // true: gone (file), overwritten (free space), held (memory)
+    int cause = 0;           // file error cause code when the item was left
+    std::string message;     // what the user was told about a left item
 };
 
 class IOperationHost {
@@ -45,6 +73,9 @@ public:
     virtual std::unique_ptr<IProgress> CreateProgress() = 0;
     // The animated "Working ..." window of the disk-level commands.
     virtual std::unique_ptr<IScopedWindow> ShowWorking() = 0;
+    // One item's outcome, as it happens. Called on the worker thread; must
+    // not block it. Names given here are kept in memory only.
+    virtual void Record(const ItemResult& /*item*/) {}
 };
 
 } // namespace tw

@@ -56,6 +56,12 @@ void OvercommitSwapfile(Operation& op, IAllocator& alloc)
     });
     Take(alloc, single, kSingleBlock, [](unsigned char* block) { *block = 0xE5; });
 
+    ItemResult held;
+    held.kind = ItemKind::Memory;
+    held.size = large.count * kLargeBlock + small.count * kSmallBlock + single.count * kSingleBlock;
+    held.destroyed = true;
+    op.host.Record(held);
+
     Release(alloc, large, kLargeBlock);
     Release(alloc, small, kSmallBlock);
     Release(alloc, single, kSingleBlock);

@@ -55,6 +55,7 @@ public:
     std::deque<int> fileErrorAnswers;
     std::deque<int> diskErrorAnswers;
     std::vector<Question> questions;
+    std::vector<ItemResult> records;  // every Record() in order
 
     // Progress as the box would show it.
     struct ProgressLog {
@@ -72,6 +73,7 @@ public:
     void Warning(const std::string& text) override;  // recorded as "warning"
     std::unique_ptr<IProgress> CreateProgress() override;
     std::unique_ptr<IScopedWindow> ShowWorking() override;
+    void Record(const ItemResult& item) override { records.push_back(item); }
 
     std::vector<std::string> Messages() const;
 };

@@ -27,14 +27,37 @@ std::string InBrackets(int cause) { return " [ " + std::to_string(cause) + " ]";
 
 int AnswerToResult(int answer) { return answer == IDC_IGNORE ? 1 : 0; }
 
-int AskOpenFailure(Operation& op, const std::string& path, int cause)
+void RecordLeft(Operation& op, const std::string& path, uint64_t size, int cause, const std::string& message)
 {
-    return AnswerToResult(op.host.FileError(path, "Could not access this file for deletion" + InBrackets(cause)));
+    ItemResult item;
+    item.path = path;
+    item.size = size;
+    item.cause = cause;
+    item.message = message;
+    op.host.Record(item);
 }
 
-int AskWriteFailure(Operation& op, const std::string& path, int cause)
+int AskOpenFailure(Operation& op, const std::string& path, int cause)
 {
-    return AnswerToResult(op.host.FileError("", "Error Securing File" + path + InBrackets(cause)));
+    const std::string message = "Could not access this file for deletion" + InBrackets(cause);
+    RecordLeft(op, path, 0, cause, message);
+    return AnswerToResult(op.host.FileError(path, message));
+}
+
+int AskWriteFailure(Operation& op, const std::string& path, uint64_t size, int cause)
+{
+    const std::string message = "Error Securing File" + path + InBrackets(cause);
+    RecordLeft(op, path, size, cause, message);
+    return AnswerToResult(op.host.FileError("", message));
+}
+
+// A failure after the overwrite leaves the command; the record says first
+// what became of the file.
+[[noreturn]] void Fail(Operation& op, const std::string& operation, const std::string& path, uint64_t size, int err)
+{
+    FileException e = MakeFileException(operation, path, err);
+    RecordLeft(op, path, size, e.m_cause, e.what());
+    throw e;
 }
 
 // Overwrites the whole file and pushes it to the device. Without the flush
@@ -71,18 +94,24 @@ int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::str
         // The file keeps its length; it is closed before the user is asked,
         // so no other program waits on it while the dialog is open.
         file.Close();
-        return AskWriteFailure(op, path, CauseFromErrno(err));
+        return AskWriteFailure(op, path, file.Length(), CauseFromErrno(err));
     }
 
+    const uint64_t size = file.Length();
     if (Hook())
         Hook()(file.Fd());
     if (const int err = file.Truncate())
-        throw MakeFileException("truncating", path, err);
+        Fail(op, "truncating", path, size, err);
     if (const int err = file.Close())
-        throw MakeFileException("closing", path, err);
+        Fail(op, "closing", path, size, err);
     if (const int err = RemoveUnderRandomName(dirfd, name))
-        throw MakeFileException("removing", path, err);
+        Fail(op, "removing", path, size, err);
 
+    ItemResult item;
+    item.path = path;
+    item.size = size;
+    item.destroyed = true;
+    op.host.Record(item);
     if (progress)
         progress->Step(1);
     return 1;

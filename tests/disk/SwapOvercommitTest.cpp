@@ -131,6 +131,10 @@ TEST(SwapOvercommit, ARefusalEndsOnlyThatSize)
     f.alloc.failAfter[kSingleBlock] = 0;
     OvercommitSwapfile(f.op, f.alloc);
     ExpectReleasedInOrder(f.alloc, 1024, 3, 0);
+    // The record says how much memory was held at once.
+    ASSERT_EQ(f.host.records.size(), 1u);
+    EXPECT_EQ(f.host.records[0].kind, ItemKind::Memory);
+    EXPECT_EQ(f.host.records[0].size, 1024u * kLargeBlock + 3u * kSmallBlock);
 }
 
 TEST(SwapOvercommit, BlocksHoldThePatternAndNothingElseIsWritten)

@@ -380,3 +380,27 @@ TEST_F(FileWiperTest, ContentsAreGoneFromARealExt4Device)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FileWiperTest, EveryOutcomeIsRecordedWithItsSizeAndCause)
+{
+    const std::string gone = dir / "gone.txt";
+    WriteFile(gone, std::string(3000, 'x'));
+    EXPECT_EQ(Wipe(gone), 1);
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(Wipe(dir / "missing.txt"), 1);
+
+    ASSERT_EQ(host.records.size(), 2u);
+    EXPECT_EQ(host.records[0].kind, ItemKind::File);
+    EXPECT_EQ(host.records[0].path, gone);
+    EXPECT_EQ(host.records[0].size, 3000u);
+    EXPECT_TRUE(host.records[0].destroyed);
+    EXPECT_EQ(host.records[0].cause, 0);
+    EXPECT_EQ(host.records[1].path, dir / "missing.txt");
+    EXPECT_FALSE(host.records[1].destroyed);
+    EXPECT_EQ(host.records[1].cause, 2);
+    EXPECT_EQ(host.records[1].message, "Could not access this file for deletion [ 2 ]");
+}
+
+} // namespace
