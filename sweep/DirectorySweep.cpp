@@ -5,6 +5,7 @@
 #include "sweep/DirectorySweep.h"
 
 #include "platform/DirWalk.h"
+#include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 #include "wipe/FileWiper.h"
 
@@ -110,6 +111,12 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
 
     DirEntry entry;
     while (!stack.empty() && op.m_bContinue) {
+        // A stop asked for from outside ends the sweep as "Cancel
+        // Operation" would, between two files.
+        if (StopRequested()) {
+            op.m_bContinue = 0;
+            break;
+        }
         Level& level = stack.back();
         if (!level.dir->Next(entry)) {
             stack.pop_back();

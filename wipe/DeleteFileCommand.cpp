@@ -4,6 +4,7 @@
 #include "wipe/DeleteFileCommand.h"
 
 #include "app/CommandIds.h"
+#include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 #include "wipe/FileWiper.h"
 
@@ -27,7 +28,8 @@ void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selectio
     bool yesToAll = false;
     int lastWipe = 1;
     std::string current;
-    for (size_t i = 0; i < selection.size() && lastWipe; ++i) {
+    // A stop asked for from outside ends the walk between two files.
+    for (size_t i = 0; i < selection.size() && lastWipe && !StopRequested(); ++i) {
         current = selection[i];
         const int answer = yesToAll ? int(IDC_YES_TO_ALL) : op.host.Confirm(current);
         if (answer == IDCANCEL)

@@ -6,8 +6,10 @@
 #include "tests/sweep/SweepFixture.h"
 
 #include "app/CommandIds.h"
+#include "platform/StopSignal.h"
 #include "wipe/FileWiper.h"
 
+#include <csignal>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -121,6 +123,33 @@ TEST_F(DirectorySweepTest, CountingChangesNothingAndDeletingWipesExactlyTheMatch
     EXPECT_EQ(ReadFile(dir / "README"), "readme");
     EXPECT_TRUE(Exists(dir / "sub/deeper"));  // directories are never wiped
     EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(DirectorySweepTest, AStopFromOutsideEndsTheSweepBetweenFilesLikeACancel)
+{
+    MakeTree();
+    CSettings::Write(Setting::Subdirectories, "TRUE");
+    InstallStopSignals();
+    // A SIGTERM raised while the sweep is running: the handler only sets the
+    // flag, the sweep looks at it before every entry.
+    int wiped = 0;
+    SetBeforeTruncateHook([&wiped](int) {
+        if (++wiped == 2)
+            raise(SIGTERM);
+    });
+    SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, true);
+    SetBeforeTruncateHook(nullptr);
+    EXPECT_TRUE(StopRequested());
+    EXPECT_EQ(StopSignalNumber(), SIGTERM);
+    EXPECT_EQ(op.m_bContinue, 0);
+    size_t left = 0;
+    for (const std::string& f : all)
+        left += Exists(dir / f);
+    EXPECT_EQ(left, all.size() - 2) << "exactly the two files begun before the stop are gone";
+    char byte = 0;
+    EXPECT_EQ(read(StopSignalFd(), &byte, 1), 1) << "the event loop's descriptor became readable";
+    ClearStopRequest();
+    EXPECT_FALSE(StopRequested());
 }
 
 TEST_F(DirectorySweepTest, FileTypesAndAllFiles)
