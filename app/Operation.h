@@ -10,6 +10,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tw {
@@ -50,6 +52,11 @@ struct Operation {
     // Nonzero: go on. Zero: the user chose "Cancel Operation"; every sweep
     // of the running command stops at once.
     int m_bContinue = 1;
+
+    // Called in a sweep's counting pass for every file it would destroy,
+    // with the file's full path and size: the preview and a dry run list
+    // exactly what the deleting pass would take. Empty: nothing is listed.
+    std::function<void(const std::string& path, uint64_t size)> onMatch;
 
     // Once per command, before the first target on a copy-on-write file
     // system is touched: overwriting in place cannot reach the old copies

@@ -93,6 +93,12 @@ CDirStream::~CDirStream() { closedir(m_dir); }
 
 int CDirStream::Fd() const { return dirfd(m_dir); }
 
+uint64_t CDirStream::SizeOf(const char* name) const
+{
+    struct stat st;
+    return fstatat(dirfd(m_dir), name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? uint64_t(st.st_size) : 0;
+}
+
 bool CDirStream::Next(DirEntry& entry)
 {
     while (const dirent* d = readdir(m_dir)) {

@@ -53,6 +53,10 @@ public:
 
     int Fd() const;
 
+    // The size of the entry `name` of this directory (never through a
+    // link); 0 when it cannot be looked up.
+    uint64_t SizeOf(const char* name) const;
+
 private:
     CDirStream(DIR* dir, const MountIdentity& mount) : m_dir(dir), m_mount(mount) {}
     static std::unique_ptr<CDirStream> FromFd(int fd, const MountIdentity* parent);

@@ -152,9 +152,12 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
         // A file that matches several patterns counts once and is wiped once:
         // a second wipe would only report the file it just destroyed as
         // missing.
-        if (counting)
+        if (counting) {
             ++count;
-        else
+            if (op.onMatch) {
+                op.onMatch(path, level.dir->SizeOf(entry.name));
+            }
+        } else
             op.m_bContinue = WipeFileAt(op, level.dir->Fd(), std::string(entry.name), path, progress);
     }
     return counting ? count : 0;

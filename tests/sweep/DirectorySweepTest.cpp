@@ -10,6 +10,7 @@
 #include "wipe/FileWiper.h"
 
 #include <csignal>
+#include <map>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -150,6 +151,27 @@ TEST_F(DirectorySweepTest, AStopFromOutsideEndsTheSweepBetweenFilesLikeACancel)
     EXPECT_EQ(read(StopSignalFd(), &byte, 1), 1) << "the event loop's descriptor became readable";
     ClearStopRequest();
     EXPECT_FALSE(StopRequested());
+}
+
+TEST_F(DirectorySweepTest, TheCountingPassListsExactlyWhatTheDeletingPassTakes)
+{
+    MakeTree();
+    CSettings::Write(Setting::Subdirectories, "TRUE");
+    CSettings::Write(Setting::FileTypes, "*.tmp!~*.tmp!");
+    std::map<std::string, uint64_t> listed;
+    op.onMatch = [&listed](const std::string& path, uint64_t size) { listed[path] += size + 1; };
+    EXPECT_EQ(Count(dir.Path()), 4);
+    const std::map<std::string, uint64_t> expected = {
+        {dir / "a.tmp", 6}, {dir / "c.tmp", 3001}, {dir / "sub/d.tmp", 6}, {dir / "sub/deeper/f.tmp", 1}};
+    EXPECT_EQ(listed, expected) << "each match once, with its size";
+    for (const std::string& f : all)
+        EXPECT_TRUE(Exists(dir / f)) << f;
+
+    op.onMatch = nullptr;
+    SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, false);
+    for (const auto& [path, size] : expected)
+        EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_EQ(host.records.size(), expected.size());
 }
 
 TEST_F(DirectorySweepTest, FileTypesAndAllFiles)
