@@ -162,6 +162,7 @@ void CMainFrame::OnCreate()
     progressAction->setChecked(CSettings::ReadBool(Setting::Counter));
 
     InstallHelp();
+    InstallDropTarget();
 }
 
 void CMainFrame::OnCommand(int id)

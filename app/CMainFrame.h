@@ -9,13 +9,17 @@
 
 #include <QMainWindow>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
 class QStatusBar;
+class QTimer;
 class QToolBar;
 
 namespace tw {
@@ -58,6 +62,14 @@ public:
     void OnContextHelp();
     void OnHelp();
 
+    // Files named from outside the file dialog (dropped on the window, or
+    // given to `tarnowick --delete`): walked like Secure Delete File, with
+    // a confirmation for each, as soon as no command runs and no dialog is
+    // open. `notLocal` are dropped URIs that name no local file.
+    void DeleteGivenFiles(std::vector<std::string> names, std::vector<std::string> notLocal = {});
+    // True while given files wait for their walk.
+    bool HasGivenFiles() const { return !m_givenFiles.empty(); }
+
 signals:
     void aboutRequested();
 
@@ -68,6 +80,8 @@ protected:
 private:
     void OnCreate();
     void InstallHelp();  // What's This texts of the commands, F1
+    void InstallDropTarget();  // files dropped on the window (MainFrameDrop.cpp)
+    void RunGivenFiles();
     QAction* MakeAction(int id);
 
     QStatusBar* m_wndStatusBar = nullptr;
@@ -78,6 +92,12 @@ private:
     std::map<int, QAction*> m_actions;
     CGuiHost m_host;
     CCommandRunner m_runner;
+    struct GivenFiles {
+        std::vector<std::string> names;
+        std::vector<std::string> notLocal;
+    };
+    std::deque<GivenFiles> m_givenFiles;
+    QTimer* m_pGivenRetry = nullptr;
 };
 
 } // namespace tw
