@@ -58,10 +58,11 @@ CDropTarget::Verdict CDropTarget::Judge(const QMimeData* data, Qt::DropActions o
     }
     verdict.accept = true;
     const qsizetype count = qsizetype(names.local.size());
-    verdict.hint = count == 1 ? QStringLiteral("Drop to securely delete 1 item; you are asked before it is destroyed")
-                              : QStringLiteral("Drop to securely delete %1 items; you are asked before each is destroyed").arg(count);
+    // Short enough for the status bar of a small window.
+    verdict.hint = count == 1 ? QStringLiteral("Drop to securely delete 1 item (asked first)")
+                              : QStringLiteral("Drop to securely delete %1 items (each asked first)").arg(count);
     if (!names.refused.empty())
-        verdict.hint += QStringLiteral(" (%1 not on this computer will be left alone)").arg(qsizetype(names.refused.size()));
+        verdict.hint += QStringLiteral("; %1 remote left alone").arg(qsizetype(names.refused.size()));
     return verdict;
 }
 

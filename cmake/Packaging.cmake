@@ -1,9 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package that `make package` builds (cpack -G DEB): the program,
 # its desktop entry, icons, metainfo, manual and file-manager entries under
-# /usr. The settings
-# live in each user's ~/.config and are never part of the package, so an
-# upgrade or a removal leaves them as they are.
+# /usr. The settings live in each user's ~/.config and are never part of the
+# package, so an upgrade or a removal leaves them as they are.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tarnowick")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")

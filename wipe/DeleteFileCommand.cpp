@@ -46,10 +46,12 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
     return current;
 }
 
-void ReportLeft(Operation& op, const std::vector<std::string>& names, int cause, const std::string& why)
+void ReportLeft(Operation& op, const std::vector<std::string>& names, int cause, const std::string& one,
+                const std::string& several)
 {
     if (names.empty())
         return;
+    const std::string& why = names.size() == 1 ? one : several;
     std::string text = why;
     for (const std::string& name : names) {
         text += "\n" + name;
@@ -74,7 +76,8 @@ void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selectio
 
 void DeleteGivenFiles(Operation& op, const std::vector<std::string>& names, const std::vector<std::string>& notLocal)
 {
-    ReportLeft(op, notLocal, causeBadPath, "These are not files on this computer. Nothing was touched:");
+    ReportLeft(op, notLocal, causeBadPath, "This is not a file on this computer. Nothing was touched:",
+               "These are not files on this computer. Nothing was touched:");
 
     // A folder is never swept by this way in: the user gave one name, not
     // a choice of what inside it should go. A link to a folder goes on to
@@ -83,7 +86,8 @@ void DeleteGivenFiles(Operation& op, const std::vector<std::string>& names, cons
     std::vector<std::string> folders;
     for (const std::string& name : names)
         (KindOfName(name) == FileKind::Directory ? folders : files).push_back(name);
-    ReportLeft(op, folders, causeAccessDenied, "These are folders, not files. Nothing in them was touched:");
+    ReportLeft(op, folders, causeAccessDenied, "This is a folder, not a file. Nothing in it was touched:",
+               "These are folders, not files. Nothing in them was touched:");
 
     if (!files.empty() && !StopRequested())
         Walk(op, files);

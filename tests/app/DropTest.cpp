@@ -134,7 +134,7 @@ TEST(DropTest, SeveralFilesAreAskedAboutInOrderAndOnlyYesIsDestroyed)
     const DragResult drag = DragAndDrop(*frame, *data);
     EXPECT_TRUE(drag.entered);
     EXPECT_EQ(drag.action, Qt::CopyAction) << "never a move: the source would remove the files unwiped";
-    EXPECT_EQ(drag.hint, QStringLiteral("Drop to securely delete 3 items; you are asked before each is destroyed"));
+    EXPECT_EQ(drag.hint, QStringLiteral("Drop to securely delete 3 items (each asked first)"));
     EXPECT_TRUE(drag.dropped);
     EXPECT_EQ(drag.after, QStringLiteral("Ready"));
     EXPECT_TRUE(script.asked.empty()) << "the questions come after the drop has ended";
@@ -160,14 +160,13 @@ TEST(DropTest, AFolderAndARemoteUrlAreReportedOnceAndNothingIsTouched)
     const auto data = UriList({FileUri(dir.Path()), "smb://nas/share/report.txt"});
     const DragResult drag = DragAndDrop(*frame, *data);
     EXPECT_TRUE(drag.dropped);
-    EXPECT_EQ(drag.hint, QStringLiteral("Drop to securely delete 1 item; you are asked before it is destroyed"
-                                        " (1 not on this computer will be left alone)"));
+    EXPECT_EQ(drag.hint, QStringLiteral("Drop to securely delete 1 item (asked first); 1 remote left alone"));
     ASSERT_TRUE(WalkEnded(*frame));
     EXPECT_TRUE(script.asked.empty()) << "no file, so no question";
     ASSERT_EQ(script.messages.size(), 2u);
-    EXPECT_EQ(script.messages[0], QStringLiteral("These are not files on this computer. Nothing was touched:\n"
+    EXPECT_EQ(script.messages[0], QStringLiteral("This is not a file on this computer. Nothing was touched:\n"
                                                  "smb://nas/share/report.txt"));
-    EXPECT_EQ(script.messages[1], QStringLiteral("These are folders, not files. Nothing in them was touched:\n%1")
+    EXPECT_EQ(script.messages[1], QStringLiteral("This is a folder, not a file. Nothing in it was touched:\n%1")
                                       .arg(QString::fromStdString(dir.Path())));
     EXPECT_EQ(test::ReadFile(dir / "inside.txt"), "kept");
 
