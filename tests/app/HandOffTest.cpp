@@ -15,6 +15,7 @@
 #include "wipe/CConfirm.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,36 @@ TEST(HandOffTest, ARunningInstanceAsksAboutTheNamesOfALaterDelete)
     EXPECT_FALSE(test::Exists(dir / "first.txt"));
     EXPECT_EQ(test::ReadFile(dir / "third.txt"), "three");
     EXPECT_FALSE(test::Exists(dir / latin1)) << "the name that is not UTF-8 reached the wiper intact";
+}
+
+// The window answers the caller at once even while a command runs, and
+// asks about the names when the command has ended.
+TEST(HandOffTest, NamesThatArriveDuringACommandAreAskedAboutWhenItEnds)
+{
+    ASSERT_EQ(g_app->InitInstance({}), 0);
+    CMainFrame* frame = g_app->MainFrame();
+    const std::string path = g_app->InstanceServer()->Path();
+    test::TempDir dir;
+    test::WriteFile(dir / "late.txt", "x");
+    ConfirmScript script;
+    script.answers = {IDC_YES};
+
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::future<HandOffResult> reply;
+    std::string why;
+    bool askedDuringCommand = true;
+    QTimer::singleShot(0, frame, [&] {
+        reply = std::async(std::launch::async, [&] { return SendHandOff(path, EncodeHandOff({dir / "late.txt"}), 10000, &why); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 30000));
+        askedDuringCommand = !script.asked.empty();
+        release.set_value();
+    });
+    frame->RunOperation([released](Operation&) { released.wait(); });
+    EXPECT_FALSE(askedDuringCommand);
+    EXPECT_EQ(reply.get(), HandOffResult::Delivered) << why;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return script.asked.size() == 1 && !frame->Runner().IsBusy(); }, 30000));
+    EXPECT_FALSE(test::Exists(dir / "late.txt"));
 }
 
 TEST(HandOffTest, WithoutARunningInstanceTheProgramBecomesOneAndDestroysNothingUnasked)
