@@ -3,6 +3,7 @@
 // texts), and File > "Secure Delete File" driven through the main window.
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
+#include "app/COpenFileDialog.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"
@@ -11,7 +12,6 @@
 #include "wipe/FileWiper.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -219,11 +219,10 @@ TEST(OpenFileDialog, TypedMissingNamesAreTakenAndDirectoriesOpened)
     name->setText(QStringLiteral("sub"));  // a directory
     dialog->accept();  // as the Open button does
     EXPECT_NE(dialog->result(), int(QDialog::Accepted));
-    EXPECT_EQ(dialog->directory().absolutePath(), QString::fromStdString(dir / "sub"));
+    EXPECT_EQ(dialog->Directory(), dir / "sub");
 
-    dialog->setDirectory(QString::fromStdString(dir.Path()));
-    // Typed as a user types, with the focus in the field: Qt's dialog only
-    // rewrites the field from the list's selection while it has no focus.
+    dialog->SetDirectory(dir.Path());
+    // Typed as a user types, with the focus in the field.
     QApplication::setActiveWindow(dialog.get());
     name->setFocus();
     name->clear();
