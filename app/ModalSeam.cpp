@@ -66,8 +66,7 @@ std::vector<std::string> GetOpenFilePaths(QWidget* parent, const FileDialogReque
         return paths;
     }
     COpenFileDialog dialog(parent, request);
-    ModalToItsWindow(dialog);
-    if (dialog.exec() != QDialog::Accepted)
+    if (RunModal(dialog) != QDialog::Accepted)
         return {};
     return dialog.Paths();
 }
