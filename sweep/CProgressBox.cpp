@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweep/CProgressBox.h"
 
+#include "app/DialogHelp.h"
+#include "app/HelpContent.h"
+
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -24,10 +28,18 @@ CProgressBox::CProgressBox(QWidget* parent)
     m_editText->setObjectName(QStringLiteral("IDC_PROGRESS_TEXT"));
     m_editText->setReadOnly(true);
     m_editText->setFrame(false);
-    m_editText->setFocusPolicy(Qt::NoFocus);
+    // The phase text takes the focus the box is given, so that F1 there
+    // shows its topic.
+    m_editText->setFocusPolicy(Qt::StrongFocus);
     layout->addWidget(m_editText);
+    setFocusProxy(m_editText);
+    InstallContextHelp(this, kProgressBoxId, {{m_pProgress, 1043}, {m_editText, 1052}});
     setFixedSize(sizeHint().expandedTo(QSize(288, 81)));
 }
+
+void CProgressBox::reject() {}
+
+void CProgressBox::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 void CProgressBox::ShowText(const QString& text)
 {

@@ -11,6 +11,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -96,3 +99,40 @@ TEST_F(MainFrameSweepTest, SweepWithTheProgressBoxLeavesNoBoxBehind)
 }
 
 } // namespace
+
+// The box lives for the whole command: while the sweep waits on a question,
+// neither Escape nor the close box takes it away, and the sweep goes on.
+TEST_F(MainFrameSweepTest, EscapeAndTheCloseBoxLeaveTheProgressBoxUp)
+{
+    TempDir other;
+    WriteFile(other / "a.tmp", "a");
+    WriteFile(other / "b.tmp", "b");
+    ASSERT_EQ(::link((other / "a.tmp").c_str(), (other / "a-link").c_str()), 0);  // in use: a question
+    CSettings::Write(Setting::OtherPath, other.Path());
+    CSettings::Write(Setting::FileTypes, "*.tmp!");
+    CSettings::Write(Setting::Counter, "TRUE");
+
+    int questions = 0;
+    SetModalHook([&](QDialog& dialog) {
+        ++questions;
+        CProgressBox* box = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<CProgressBox*>(w))
+                box = b;
+        EXPECT_NE(box, nullptr) << "no progress box while " << dialog.windowTitle().toStdString() << " asks";
+        if (box) {
+            box->activateWindow();
+            QTest::keyClick(box, Qt::Key_Escape);
+            EXPECT_TRUE(box->isVisible()) << "Escape hid the box";
+            EXPECT_FALSE(box->close()) << "the close box closed it";
+            EXPECT_TRUE(box->isVisible());
+        }
+        return int(IDC_IGNORE);
+    });
+    frame.OnCommand(ID_SECURE_DELETE_OTHER);
+    EXPECT_EQ(questions, 1);
+    EXPECT_TRUE(Exists(other / "a.tmp"));
+    EXPECT_FALSE(Exists(other / "b.tmp")) << "the sweep did not go on";
+    EXPECT_EQ(ProgressBoxes(), 0);
+    EXPECT_FALSE(frame.Runner().IsBusy());
+}
