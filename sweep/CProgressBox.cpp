@@ -5,9 +5,12 @@
 #include "app/HelpContent.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -34,7 +37,12 @@ CProgressBox::CProgressBox(QWidget* parent)
     layout->addWidget(m_editText);
     setFocusProxy(m_editText);
     InstallContextHelp(this, kProgressBoxId, {{m_pProgress, 1043}, {m_editText, 1052}});
-    setFixedSize(sizeHint().expandedTo(QSize(288, 81)));
+    // Wide enough for the whole caption in the title bar beside its buttons
+    // (the title font is usually the bold of the dialog's).
+    QFont title = font();
+    title.setBold(true);
+    const int captionWidth = QFontMetrics(title).horizontalAdvance(windowTitle()) + 140;
+    setFixedSize(sizeHint().expandedTo(QSize(std::max(288, captionWidth), 81)));
 }
 
 void CProgressBox::reject() {}
