@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -26,6 +27,11 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Tarnowick Help"));
     if (!parent)
         setAttribute(Qt::WA_DeleteOnClose);
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+    }
 
     auto* back = new QToolButton(this);
     back->setText(QStringLiteral("Back"));
@@ -149,19 +155,13 @@ CHelpWindow* CHelpWindow::Current()
     return s_window;
 }
 
-CHelpWindow* CHelpWindow::Open(QWidget* owner)
+CHelpWindow* CHelpWindow::Open(QWidget* /*owner*/)
 {
-    // A window beside a modal dialog takes input only when it belongs to it.
-    QWidget* parent = QApplication::activeModalWidget();
-    if (!parent && owner)
-        parent = owner->window();
-    if (!s_window) {
-        s_window = new CHelpWindow(parent == nullptr || parent == s_window ? nullptr : parent);
-    } else if (parent && parent != s_window && s_window->parentWidget() != parent) {
-        const QRect geometry = s_window->geometry();
-        s_window->setParent(parent, Qt::Window);
-        s_window->setGeometry(geometry);
-    }
+    // A window of its own, never a child of the dialog it was opened from:
+    // it stays when that dialog closes. The program's dialogs are modal to
+    // their own windows only (RunModal), so it takes input beside them.
+    if (!s_window)
+        s_window = new CHelpWindow(nullptr);
     s_window->show();
     s_window->raise();
     s_window->activateWindow();

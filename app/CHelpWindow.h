@@ -19,8 +19,8 @@ public:
     explicit CHelpWindow(QWidget* parent = nullptr);
 
     // The program's help window, created on first use and shown, raised and
-    // activated. It belongs to the modal dialog that is open, if any, so
-    // that it takes input beside it; otherwise to `owner`'s window.
+    // activated. A top-level window of its own whatever `owner` is: closing
+    // the dialog it was opened from leaves it open. Escape and Ctrl+W close it.
     static CHelpWindow* Open(QWidget* owner);
     static CHelpWindow* Current();  // null while none exists
 

@@ -5,6 +5,7 @@
 #include "app/CTarnowickView.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/KeyIndicators.h"
 #include "prefs/CDriveTable.h"
 #include "prefs/Settings.h"
 
@@ -128,13 +129,17 @@ void CMainFrame::OnCreate()
     m_wndStatusBar = new QStatusBar(this);
     m_wndStatusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
     setStatusBar(m_wndStatusBar);
-    for (const char* pane : {"CAP", "NUM", "SCRL"}) {
-        auto* label = new QLabel(QString::fromLatin1(pane), m_wndStatusBar);
-        label->setObjectName(QStringLiteral("ID_INDICATOR_%1").arg(QString::fromLatin1(pane)));
+    QLabel* panes[3] = {};
+    int pane = 0;
+    for (const char* name : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(m_wndStatusBar);
+        label->setObjectName(QStringLiteral("ID_INDICATOR_%1").arg(QString::fromLatin1(name)));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         m_wndStatusBar->addPermanentWidget(label);
+        panes[pane++] = label;
     }
+    ShowKeyIndicators(panes[0], panes[1], panes[2]);
     // The message pane shows "Ready" whenever no prompt is shown.
     connect(m_wndStatusBar, &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty())

@@ -26,7 +26,8 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
 {
     setOrganizationName(QStringLiteral("Halmere"));
     setApplicationName(QStringLiteral("Tarnowick"));
-    setApplicationDisplayName(QStringLiteral("Tarnowick"));
+    // No display name: Qt would append " — Tarnowick" to the caption the
+    // desktop shows for every window, and each caption is exactly its own.
     setApplicationVersion(QStringLiteral(TARNOWICK_VERSION));
     setWindowIcon(ApplicationIcon());
     setDesktopFileName(QStringLiteral("tarnowick"));

@@ -7,7 +7,7 @@
 #include "app/HelpManual.h"
 
 #include <QFile>
-#include <QFileDialog>
+#include "app/COpenFileDialog.h"
 #include <QRegularExpression>
 #include <QTextDocumentFragment>
 #include <QWidget>
@@ -290,7 +290,7 @@ QString ContextHelpAnchor(const QWidget* focus)
         return QStringLiteral("help-start");
     // The file dialogs share their caption with the disk error dialog; the
     // window they were opened from tells what they are for.
-    if (qobject_cast<const QFileDialog*>(focus->window())) {
+    if (qobject_cast<const COpenFileDialog*>(focus->window())) {
         const QWidget* owner = focus->window()->parentWidget();
         if (owner && owner->window()->windowTitle() == QStringLiteral("Tarnowick Preferences"))
             return QStringLiteral("pref-locations");

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ModalSeam.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLineEdit>
+#include "app/CGuiHost.h"
+#include "app/COpenFileDialog.h"
 
-#include <algorithm>
+#include <QFile>
 #include <QMessageBox>
 
 namespace tw {
@@ -25,8 +24,19 @@ FileDialogHook& FileHook()
 
 void SetModalHook(ModalHook hook) { Hook() = std::move(hook); }
 
+namespace {
+// A dialog blocks the windows it was opened from, not the help window
+// beside it, which the user reads while he answers.
+void ModalToItsWindow(QDialog& dialog)
+{
+    if (dialog.parentWidget() && dialog.windowModality() == Qt::NonModal)
+        dialog.setWindowModality(Qt::WindowModal);
+}
+} // namespace
+
 int RunModal(QDialog& dialog)
 {
+    ModalToItsWindow(dialog);
     if (!Hook())
         return dialog.exec();
     // The hook answers instead of the user, but the dialog is really shown,
@@ -47,63 +57,26 @@ void ParameterMessage(QWidget* parent, const QString& text)
 
 void SetFileDialogHook(FileDialogHook hook) { FileHook() = std::move(hook); }
 
-COpenFileDialog::COpenFileDialog(QWidget* parent, const FileDialogRequest& request)
-    : QFileDialog(parent, request.title, request.directory, request.filter)
-    , m_bAcceptMissing(request.acceptMissing)
+std::vector<std::string> GetOpenFilePaths(QWidget* parent, const FileDialogRequest& request)
 {
-    setAcceptMode(QFileDialog::AcceptOpen);
-    setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    // The names are read from Qt's own dialog, so it must be that one.
-    if (m_bAcceptMissing)
-        setOption(QFileDialog::DontUseNativeDialog);
-}
-
-// The names in the file-name field: one name, or several in double quotes,
-// relative to the shown directory unless absolute.
-QStringList COpenFileDialog::TypedNames() const
-{
-    const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    const QString text = edit ? edit->text().trimmed() : QString();
-    QStringList names;
-    if (text.startsWith(QLatin1Char('"'))) {
-        const QStringList parts = text.split(QLatin1Char('"'));
-        for (qsizetype i = 1; i < parts.size(); i += 2)
-            if (!parts[i].isEmpty())
-                names << parts[i];
-    } else if (!text.isEmpty()) {
-        names << text;
+    std::vector<std::string> paths;
+    if (FileHook()) {
+        for (const QString& path : FileHook()(request))
+            paths.push_back(QFile::encodeName(path).toStdString());
+        return paths;
     }
-    QStringList paths;
-    for (const QString& name : names)
-        paths << (QFileInfo(name).isAbsolute() ? name : directory().absoluteFilePath(name));
-    return paths;
-}
-
-void COpenFileDialog::accept()
-{
-    QStringList files = m_bAcceptMissing ? TypedNames() : QStringList();
-    if (files.isEmpty())
-        files = selectedFiles();
-    const bool anyDirectory = std::any_of(files.begin(), files.end(),
-                                          [](const QString& f) { return QFileInfo(f).isDir(); });
-    if (m_bAcceptMissing && !files.isEmpty() && !anyDirectory) {
-        m_picked = files;
-        QDialog::accept();
-        return;
-    }
-    QFileDialog::accept();
-    if (result() == QDialog::Accepted)
-        m_picked = selectedFiles();
+    COpenFileDialog dialog(parent, request);
+    if (RunModal(dialog) != QDialog::Accepted)
+        return {};
+    return dialog.Paths();
 }
 
 QStringList GetOpenFileNames(QWidget* parent, const FileDialogRequest& request)
 {
-    if (FileHook())
-        return FileHook()(request);
-    COpenFileDialog dialog(parent, request);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.Picked();
+    QStringList names;
+    for (const std::string& path : GetOpenFilePaths(parent, request))
+        names << ShowText(path);
+    return names;
 }
 
 } // namespace tw

@@ -3,12 +3,13 @@
 // that tests can look at the real dialog and answer it instead of a user.
 #pragma once
 
-#include <QFileDialog>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QDialog;
 class QWidget;
@@ -25,7 +26,8 @@ void ParameterMessage(QWidget* parent, const QString& text);
 
 struct FileDialogRequest {
     QString title;
-    QString directory;
+    QString directory;           // shown, and opened unless directoryBytes is set
+    std::string directoryBytes;  // the directory to open, as bytes
     QString filter;
     bool multiple = false;
     // Names typed into the dialog are taken even when no such file exists;
@@ -33,26 +35,13 @@ struct FileDialogRequest {
     bool acceptMissing = false;
 };
 
-// The open dialog behind GetOpenFileNames. Qt's own refuses a typed name
-// that does not exist when several files may be picked; with acceptMissing
-// this one takes such names as typed, so that the command can say what
-// became of them. A typed directory still opens it.
-class COpenFileDialog : public QFileDialog {
-    Q_OBJECT
-public:
-    COpenFileDialog(QWidget* parent, const FileDialogRequest& request);
-    // The picked files, after the dialog was accepted.
-    QStringList Picked() const { return m_picked; }
-    void accept() override;
-
-private:
-    QStringList TypedNames() const;
-    bool m_bAcceptMissing;
-    QStringList m_picked;
-};
-// Returns the picked paths; empty when the user cancelled.
+// The file dialog (COpenFileDialog). A hook, where set, answers instead and
+// returns the picked paths; empty when the user cancelled.
 using FileDialogHook = std::function<QStringList(const FileDialogRequest&)>;
 void SetFileDialogHook(FileDialogHook hook);
+// The picked paths as bytes, exactly as picked; empty when cancelled.
+std::vector<std::string> GetOpenFilePaths(QWidget* parent, const FileDialogRequest& request);
+// The same as text, for showing.
 QStringList GetOpenFileNames(QWidget* parent, const FileDialogRequest& request);
 
 } // namespace tw

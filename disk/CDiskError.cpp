@@ -2,6 +2,8 @@
 #include "disk/CDiskError.h"
 
 #include "app/CommandIds.h"
+#include "app/DialogHelp.h"
+#include "app/HelpContent.h"
 #include "app/ItemErrorButtons.h"
 
 #include <QLabel>
@@ -27,6 +29,8 @@ CDiskError::CDiskError(QWidget* parent)
     const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, QStringLiteral("Ignore Disk"));
     m_btnIgnore = buttons.ignore;
     m_btnCancelOperation = buttons.cancelOperation;
+    InstallContextHelp(this, kDiskErrorDialogId,
+                       {{m_labelDisk, 1057}, {m_btnIgnore, IDC_IGNORE}, {m_btnCancelOperation, IDC_CANCEL_OPERATION}});
 }
 
 void CDiskError::LoadFields()

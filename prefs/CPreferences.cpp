@@ -3,15 +3,19 @@
 // toggles, the path check, Browse, the file-type buttons, OK and help.
 #include "prefs/CPreferences.h"
 
+#include "app/CGuiHost.h"
 #include "app/HelpContent.h"
 #include "app/ModalSeam.h"
+#include "platform/PathInfo.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/CFileTypeCombo.h"
 #include "prefs/CToggleButton.h"
 #include "prefs/FileTypeList.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
-#include <QFileInfo>
+#include <QFile>
+#include <QMouseEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -167,84 +171,151 @@ void CPreferences::OnToggle(CToggleButton* toggle, int& member)
     UpdateData(false);
 }
 
-bool CPreferences::CheckPath(const QString& path, bool message)
+CPreferences::PathField CPreferences::Field(QLineEdit* edit)
+{
+    if (edit == m_editCachePath)
+        return {m_editCachePath, &m_strCachePath, &m_bytesCachePath};
+    if (edit == m_editTempPath)
+        return {m_editTempPath, &m_strTempPath, &m_bytesTempPath};
+    return {m_editOtherPath, &m_strOtherPath, &m_bytesOtherPath};
+}
+
+std::string CPreferences::MakeAbsolute(const PathField& field)
+{
+    // The field shows the text of its stored bytes until the user changes
+    // it; bytes that are not UTF-8 are then still the ones meant.
+    const std::string typed = *field.member == ShowText(*field.bytes) ? *field.bytes
+                                                                      : QFile::encodeName(*field.member).toStdString();
+    const std::string absolute = AbsoluteAgainstHome(typed);
+    *field.bytes = absolute;
+    if (absolute != typed)
+        *field.member = ShowText(absolute);
+    return absolute;
+}
+
+bool CPreferences::CheckPathBytes(const std::string& path, bool message)
 {
     // One trailing "/" is not part of the directory's name, but "/" alone is
     // the root and stays as it is.
-    QString checked = path;
-    if (checked.size() > 1 && checked.endsWith(u'/'))
-        checked.chop(1);
-    const QFileInfo info(checked);
-    if (info.exists() && info.isDir())
+    std::string checked = AbsoluteAgainstHome(path);
+    if (checked.size() > 1 && checked.back() == '/')
+        checked.pop_back();
+    if (IsDirectoryPath(checked))
         return true;
     if (message)
-        ParameterMessage(this, QStringLiteral("Path: ") + checked + QStringLiteral(" Does Not Exist"));
+        ParameterMessage(this, QStringLiteral("Path: ") + ShowText(checked) + QStringLiteral(" Does Not Exist"));
     return false;
+}
+
+bool CPreferences::CheckPath(const QString& path, bool message)
+{
+    for (const std::string* bytes : {&m_bytesCachePath, &m_bytesTempPath, &m_bytesOtherPath})
+        if (!bytes->empty() && path == ShowText(*bytes))
+            return CheckPathBytes(*bytes, message);
+    return CheckPathBytes(QFile::encodeName(path).toStdString(), message);
 }
 
 bool CPreferences::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && !m_bChecking) {
+    if (event->type() == QEvent::FocusOut && !m_bChecking
+        && (watched == m_editCachePath || watched == m_editTempPath || watched == m_editOtherPath)) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Only a move to another control of this dialog is a leaving of the
         // field; another window taking the activation is not.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            if (auto* edit = qobject_cast<QLineEdit*>(watched))
-                ScheduleFieldCheck(edit);
+            OnFieldLeft(static_cast<QLineEdit*>(watched));
+    }
+    // While a click is pending this filter sees the whole application's events.
+    if (event->type() == QEvent::MouseButtonRelease && m_bWaitingForRelease
+        && QGuiApplication::mouseButtons() == Qt::NoButton) {
+        // Posted now, the check runs once this release has been delivered
+        // and the click it ends has done its work.
+        m_bWaitingForRelease = false;
+        qApp->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &CPreferences::RunPendingCheck, Qt::QueuedConnection);
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void CPreferences::ScheduleFieldCheck(QLineEdit* edit)
+void CPreferences::OnFieldLeft(QLineEdit* edit)
 {
-    // The check runs once the focus has arrived where it was going: a
-    // message box opened in the middle of a focus change would leave the
-    // focus in a state that neither field expects.
-    QMetaObject::invokeMethod(this, [this, edit] { FieldCheck(edit); }, Qt::QueuedConnection);
+    // A read-only field cannot be mended here: it is checked at OK, which
+    // names it. Leaving for Cancel never checks; leaving for OK leaves the
+    // check to OK.
+    if (edit->isReadOnly() || !isVisible())
+        return;
+    QWidget* to = QApplication::focusWidget();
+    if (to == m_btnCancel || to == m_btnOk)
+        return;
+    m_pPendingCheck = edit;
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        // A click took the focus: wait for it to end (see eventFilter).
+        if (!m_bWaitingForRelease) {
+            m_bWaitingForRelease = true;
+            qApp->installEventFilter(this);
+        }
+        return;
+    }
+    // A key took the focus: check once it has arrived where it was going.
+    QMetaObject::invokeMethod(this, &CPreferences::RunPendingCheck, Qt::QueuedConnection);
 }
 
-void CPreferences::FieldCheck(QLineEdit* edit)
+void CPreferences::RunPendingCheck()
 {
-    // A field left by closing the dialog is not checked any more.
-    if (!isVisible() || m_bChecking)
+    QLineEdit* edit = std::exchange(m_pPendingCheck, nullptr);
+    // Nothing to check once the dialog is closing, while another dialog
+    // (Browse) is open over it, or when the click made the field read-only
+    // ("All Directories") or went to Cancel after all.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!edit || !isVisible() || m_bChecking || edit->isReadOnly() || (modal && modal != this)
+        || QApplication::focusWidget() == m_btnCancel)
         return;
     UpdateData(true);
-    const QString& path = edit == m_editCachePath ? m_strCachePath
-                        : edit == m_editTempPath  ? m_strTempPath
-                                                  : m_strOtherPath;
-    if (path.isEmpty())
+    const PathField field = Field(edit);
+    if (field.member->isEmpty())
         return;
+    const std::string path = MakeAbsolute(field);
+    UpdateData(false);
     m_bChecking = true;
-    if (!CheckPath(path, true))
+    if (!CheckPathBytes(path, true))
         edit->setFocus(Qt::OtherFocusReason);
     m_bChecking = false;
 }
 
-QString CPreferences::BrowseForDirectory()
+std::string CPreferences::BrowseForDirectoryBytes()
 {
     FileDialogRequest request;
     request.title = QStringLiteral("Tarnowick Secure Delete");
     request.filter = QStringLiteral("All Files (*)");
     request.multiple = false;
-    const QStringList picked = GetOpenFileNames(this, request);
-    if (picked.isEmpty())
+    const std::vector<std::string> picked = GetOpenFilePaths(this, request);
+    if (picked.empty())
         return {};
     // The user names a directory by picking any file in it.
-    const QString& file = picked.front();
-    const qsizetype slash = file.lastIndexOf(u'/');
-    if (slash < 0)
+    const std::string& file = picked.front();
+    const size_t slash = file.rfind('/');
+    if (slash == std::string::npos)
         return {};
-    return slash == 0 ? QStringLiteral("/") : file.left(slash);
+    return slash == 0 ? std::string("/") : file.substr(0, slash);
+}
+
+QString CPreferences::BrowseForDirectory()
+{
+    return ShowText(BrowseForDirectoryBytes());
 }
 
 void CPreferences::OnBrowse(QString& member)
 {
     // Read first, so that what was typed elsewhere survives the showing.
     UpdateData(true);
-    const QString directory = BrowseForDirectory();
-    if (directory.isEmpty())
+    const std::string directory = BrowseForDirectoryBytes();
+    if (directory.empty())
         return;
-    member = directory;
+    const PathField field = Field(&member == &m_strCachePath  ? m_editCachePath
+                                  : &member == &m_strTempPath ? m_editTempPath
+                                                              : m_editOtherPath);
+    *field.bytes = directory;
+    member = ShowText(directory);
     UpdateData(false);
 }
 
@@ -283,17 +354,44 @@ void CPreferences::OnDelete()
 
 void CPreferences::accept()
 {
+    // OK checks the paths itself; a check a click left pending is moot.
+    m_pPendingCheck = nullptr;
     UpdateData(true);
     bool acceptable = true;
-    for (const QString* path : {&m_strCachePath, &m_strOtherPath, &m_strTempPath})
-        if (!path->isEmpty() && !CheckPath(*path, false))
+    QLineEdit* firstBad = nullptr;
+    for (QLineEdit* edit : {m_editCachePath, m_editOtherPath, m_editTempPath}) {
+        const PathField field = Field(edit);
+        if (field.member->isEmpty()) {
+            field.bytes->clear();
+            continue;
+        }
+        if (!CheckPathBytes(MakeAbsolute(field), false)) {
             acceptable = false;
+            if (!firstBad)
+                firstBad = edit;
+        }
+    }
+    UpdateData(false);  // the paths as they will be stored: absolute
     m_bSubdirectories = m_btnSubdirectories->isChecked() ? 1 : 0;
     m_bAllDirectories = m_btnAllDirectories->isChecked() ? 1 : 0;
     m_strFileTypes = SaveFileTypes(m_comboFileType->Entries());
     m_strDrives = m_treeDrives->Collect();
-    if (acceptable)
+    if (acceptable) {
         QDialog::accept();
+        return;
+    }
+    // A refusal says why: the first path that is not a directory, by name.
+    m_bChecking = true;
+    CheckPathBytes(*Field(firstBad).bytes, true);
+    m_bChecking = false;
+    if (!firstBad->isReadOnly())
+        firstBad->setFocus(Qt::OtherFocusReason);
+}
+
+void CPreferences::reject()
+{
+    m_pPendingCheck = nullptr;
+    QDialog::reject();
 }
 
 void CPreferences::ShowContextHelp(QWidget* widget)

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <string>
+
 class QAbstractButton;
 class QGroupBox;
 class QLabel;
@@ -68,6 +70,14 @@ public:
     int m_bAllOther = 0;
     QString m_strDrives;
 
+    // The bytes behind the three path fields, as the settings hold them: a
+    // path need not be UTF-8. A field that still shows the text of its bytes
+    // stands for exactly those bytes; after OK they are the paths to store,
+    // made absolute (a relative path is taken inside the home directory).
+    std::string m_bytesCachePath;
+    std::string m_bytesTempPath;
+    std::string m_bytesOtherPath;
+
     // Members to controls (false) or controls to members (true).
     bool UpdateData(bool saveAndValidate = true);
 
@@ -76,6 +86,7 @@ public:
     bool CheckPath(const QString& path, bool message);
     // The directory of a file the user picks, or "" when he cancels.
     QString BrowseForDirectory();
+    std::string BrowseForDirectoryBytes();  // the same, as bytes
 
     // The help topic of a control: group boxes and the automatic radio
     // button share the topic of the control they belong to.
@@ -86,6 +97,7 @@ public:
 
 public slots:
     void accept() override;  // OK
+    void reject() override;  // Cancel, Escape, the close box: no check
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -103,8 +115,18 @@ private:
     void OnBrowse(QString& member);
     void OnAdd();
     void OnDelete();
-    void ScheduleFieldCheck(QLineEdit* edit);
-    void FieldCheck(QLineEdit* edit);
+    struct PathField {
+        QLineEdit* edit;
+        QString* member;
+        std::string* bytes;
+    };
+    PathField Field(QLineEdit* edit);
+    // The bytes a field's text stands for, made absolute; the field, its
+    // member and its bytes then show that absolute path.
+    std::string MakeAbsolute(const PathField& field);
+    void OnFieldLeft(QLineEdit* edit);
+    void RunPendingCheck();
+    bool CheckPathBytes(const std::string& path, bool message);
     void ShowContextHelp(QWidget* widget);
 
     IDriveTable& m_drives;
@@ -112,7 +134,10 @@ private:
     // Set while the field check runs: the focus changes it causes itself (the
     // message box, the return to the field) must not start another check.
     bool m_bChecking = false;
+    // A field left by a click: it is checked once that click is over, so that
+    // the click itself is never lost to the message, however fast it is.
     QLineEdit* m_pPendingCheck = nullptr;
+    bool m_bWaitingForRelease = false;
 
     QLineEdit* m_editCachePath = nullptr;
     QLineEdit* m_editTempPath = nullptr;

@@ -2,10 +2,13 @@
 #include "prefs/CSelectDrives.h"
 
 #include "app/CommandIds.h"
+#include "app/DialogHelp.h"
+#include "app/HelpContent.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/Settings.h"
 
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tw {
@@ -33,6 +36,9 @@ CSelectDrives::CSelectDrives(IDriveTable& drives, QWidget* parent)
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CSelectDrives::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CSelectDrives::reject);
     layout->addWidget(m_buttons);
+    InstallContextHelp(this, kSelectDrivesDialogId,
+                       {{m_treeDrives, 1055}, {m_buttons->button(QDialogButtonBox::Ok), IDOK},
+                        {m_buttons->button(QDialogButtonBox::Cancel), IDCANCEL}});
 
     const QString drives2 = FromSetting(Setting::Drives2);
     m_strDrives = drives2.isEmpty() ? FromSetting(Setting::Drives) : drives2;

@@ -3,6 +3,7 @@
 // come back only when the user presses OK.
 #include "app/CMainFrame.h"
 
+#include "app/CGuiHost.h"
 #include "app/ModalSeam.h"
 #include "prefs/CPreferences.h"
 #include "prefs/Settings.h"
@@ -18,9 +19,14 @@ void Store(Setting s, const QString& text) { CSettings::Write(s, text.toStdStrin
 void CMainFrame::OnPreferences()
 {
     CPreferences dlg(*m_drives, this);
-    dlg.m_strCachePath = Text(Setting::InternetCachePath);
-    dlg.m_strTempPath = Text(Setting::TemporaryPath);
-    dlg.m_strOtherPath = Text(Setting::OtherPath);
+    // The paths go in as bytes, so that one that is not UTF-8 comes back
+    // exactly as it was unless the user changes it.
+    dlg.m_bytesCachePath = CSettings::Read(Setting::InternetCachePath);
+    dlg.m_bytesTempPath = CSettings::Read(Setting::TemporaryPath);
+    dlg.m_bytesOtherPath = CSettings::Read(Setting::OtherPath);
+    dlg.m_strCachePath = ShowText(dlg.m_bytesCachePath);
+    dlg.m_strTempPath = ShowText(dlg.m_bytesTempPath);
+    dlg.m_strOtherPath = ShowText(dlg.m_bytesOtherPath);
     dlg.m_bSubdirectories = Flag(Setting::Subdirectories);
     dlg.m_bAllDirectories = Flag(Setting::All);
     dlg.m_bTheseDirectories = dlg.m_bAllDirectories ? 0 : 1;
@@ -34,9 +40,9 @@ void CMainFrame::OnPreferences()
         return;
 
     // All ten, changed or not, so that every switch exists afterwards.
-    Store(Setting::InternetCachePath, dlg.m_strCachePath);
-    Store(Setting::TemporaryPath, dlg.m_strTempPath);
-    Store(Setting::OtherPath, dlg.m_strOtherPath);
+    CSettings::Write(Setting::InternetCachePath, dlg.m_bytesCachePath);
+    CSettings::Write(Setting::TemporaryPath, dlg.m_bytesTempPath);
+    CSettings::Write(Setting::OtherPath, dlg.m_bytesOtherPath);
     CSettings::WriteBool(Setting::Subdirectories, dlg.m_bSubdirectories != 0);
     CSettings::WriteBool(Setting::All, dlg.m_bAllDirectories != 0);
     Store(Setting::FileTypes, dlg.m_strFileTypes);

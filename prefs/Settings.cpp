@@ -1,9 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefs/Settings.h"
 
+#include "prefs/IniText.h"
+
+#include <QDir>
 #include <QFile>
-#include <QSettings>
-#include <QStringList>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <fstream>
+#include <iterator>
+#include <mutex>
 
 namespace tw {
 
@@ -12,83 +20,47 @@ namespace {
 const char kSection[] = "Settings";
 const char kDriveLetters[] = "Drive Letters";
 
-QSettings OpenStore()
+// Writes come from the window and from a command's worker thread; each is a
+// read, a change of one line and a rewrite of the file.
+std::mutex& StoreMutex()
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                     QStringLiteral("Halmere"), QStringLiteral("Tarnowick"));
+    static std::mutex mutex;
+    return mutex;
 }
 
-QString FromBytes(const std::string& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-std::string ToBytes(const QString& s) { const QByteArray b = s.toUtf8(); return std::string(b.constData(), size_t(b.size())); }
-
-// QSettings writes a key with blanks as "Internet%20Cache%20Path".
-QString UnescapeKey(const QByteArray& raw)
+QString StoreFile()
 {
-    QByteArray out;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '%' && i + 2 < raw.size()) {
-            bool ok = false;
-            const int c = raw.mid(i + 1, 2).toInt(&ok, 16);
-            if (ok) {
-                out.append(char(c));
-                i += 2;
-                continue;
-            }
-        }
-        out.append(raw[i]);
-    }
-    return QString::fromUtf8(out);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Halmere/Tarnowick.conf");
 }
 
-// A hand-edited value with an unquoted comma is parsed by QSettings as a
-// list. The store is a text store, so such a value is read as the text that
-// stands in the file.
-std::string ReadRawValue(const QString& file, const QString& group, const QString& key)
+ini::Document Load()
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    bool inGroup = false;
-    std::string found;
-    while (!f.atEnd()) {
-        const QByteArray line = f.readLine().trimmed();
-        if (line.startsWith('[') && line.endsWith(']')) {
-            inGroup = UnescapeKey(line.mid(1, line.size() - 2)) == group;
-            continue;
-        }
-        if (!inGroup)
-            continue;
-        const qsizetype eq = line.indexOf('=');
-        if (eq < 0)
-            continue;
-        if (UnescapeKey(line.left(eq).trimmed()) == key) {
-            const QByteArray value = line.mid(eq + 1).trimmed();
-            found.assign(value.constData(), size_t(value.size()));
-        }
-    }
-    return found;
+    std::ifstream in(QFile::encodeName(StoreFile()).toStdString(), std::ios::binary);
+    return ini::Document(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
-std::string ReadText(const QString& group, const QString& key)
+std::string ReadText(const char* section, const std::string& key)
 {
-    QSettings store = OpenStore();
-    store.beginGroup(group);
-    const QVariant v = store.value(key);
-    store.endGroup();
-    if (!v.isValid())
-        return {};
-    if (v.typeId() == QMetaType::QStringList)
-        return ReadRawValue(store.fileName(), group, key);
-    return ToBytes(v.toString());
+    return Load().Value(section, key).value_or(std::string());
 }
 
-void WriteText(const QString& group, const QString& key, const std::string& text)
+void WriteText(const char* section, const std::string& key, const std::string& text)
 {
-    QSettings store = OpenStore();
-    store.beginGroup(group);
-    store.setValue(key, FromBytes(text));
-    store.endGroup();
-    store.sync();
+    const std::lock_guard<std::mutex> lock(StoreMutex());
+    ini::Document document = Load();
+    if (!document.Set(section, key, text))
+        return;  // the file already says so: not a byte of it changes
+    const QString file = StoreFile();
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    // The new text replaces the file whole or not at all: a crash in the
+    // middle must not leave half a settings file.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return;
+    const std::string& bytes = document.Bytes();
+    out.write(bytes.data(), qint64(bytes.size()));
+    out.commit();
 }
 
 } // namespace
@@ -123,12 +95,12 @@ const char* SettingName(Setting s)
 
 std::string CSettings::Read(Setting s)
 {
-    return ReadText(QLatin1String(kSection), QLatin1String(SettingName(s)));
+    return ReadText(kSection, SettingName(s));
 }
 
 void CSettings::Write(Setting s, const std::string& text)
 {
-    WriteText(QLatin1String(kSection), QLatin1String(SettingName(s)), text);
+    WriteText(kSection, SettingName(s), text);
 }
 
 bool CSettings::NextListItem(std::string& list, std::string& item)
@@ -161,28 +133,25 @@ std::string CSettings::EncodeList(const std::vector<std::string>& items)
 std::map<char, std::string> CSettings::ReadDriveLetters()
 {
     std::map<char, std::string> letters;
-    QSettings store = OpenStore();
-    store.beginGroup(QLatin1String(kDriveLetters));
-    const QStringList keys = store.childKeys();
-    store.endGroup();
-    for (const QString& key : keys) {
-        if (key.size() != 1 || key[0] < u'A' || key[0] > u'Z')
+    const ini::Document document = Load();
+    for (const std::string& key : document.Keys(kDriveLetters)) {
+        if (key.size() != 1 || key[0] < 'A' || key[0] > 'Z')
             continue;
-        const std::string mount = ReadText(QLatin1String(kDriveLetters), key);
+        const std::string mount = document.Value(kDriveLetters, key).value_or(std::string());
         if (!mount.empty())
-            letters[char(key[0].unicode())] = mount;
+            letters[key[0]] = mount;
     }
     return letters;
 }
 
 void CSettings::WriteDriveLetter(char letter, const std::string& mountPoint)
 {
-    WriteText(QLatin1String(kDriveLetters), QString(QLatin1Char(letter)), mountPoint);
+    WriteText(kDriveLetters, std::string(1, letter), mountPoint);
 }
 
 std::string CSettings::FilePath()
 {
-    return ToBytes(OpenStore().fileName());
+    return QFile::encodeName(StoreFile()).toStdString();
 }
 
 } // namespace tw

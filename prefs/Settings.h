@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store: named text values in the section "Settings" of
-// ~/.config/Halmere/Tarnowick.conf (QSettings, native format). Every reader
+// ~/.config/Halmere/Tarnowick.conf (INI, see IniText.h). Every reader
 // reads at the moment of use; nothing is cached.
 #pragma once
 
@@ -40,7 +40,8 @@ const char* SettingName(Setting s);
 
 class CSettings {
 public:
-    // Text of a value, "" when absent. Values are UTF-8 byte strings.
+    // Text of a value, "" when absent. Values are byte strings, read and
+    // written exactly: a path need not be UTF-8.
     static std::string Read(Setting s);
     static void Write(Setting s, const std::string& text);
 

@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweep/CProgressBox.h"
 
+#include "app/DialogHelp.h"
+#include "app/HelpContent.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -24,10 +31,23 @@ CProgressBox::CProgressBox(QWidget* parent)
     m_editText->setObjectName(QStringLiteral("IDC_PROGRESS_TEXT"));
     m_editText->setReadOnly(true);
     m_editText->setFrame(false);
-    m_editText->setFocusPolicy(Qt::NoFocus);
+    // The phase text takes the focus the box is given, so that F1 there
+    // shows its topic.
+    m_editText->setFocusPolicy(Qt::StrongFocus);
     layout->addWidget(m_editText);
-    setFixedSize(sizeHint().expandedTo(QSize(288, 81)));
+    setFocusProxy(m_editText);
+    InstallContextHelp(this, kProgressBoxId, {{m_pProgress, 1043}, {m_editText, 1052}});
+    // Wide enough for the whole caption in the title bar beside its buttons
+    // (the title font is usually the bold of the dialog's).
+    QFont title = font();
+    title.setBold(true);
+    const int captionWidth = QFontMetrics(title).horizontalAdvance(windowTitle()) + 140;
+    setFixedSize(sizeHint().expandedTo(QSize(std::max(288, captionWidth), 81)));
 }
+
+void CProgressBox::reject() {}
+
+void CProgressBox::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 void CProgressBox::ShowText(const QString& text)
 {

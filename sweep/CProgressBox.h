@@ -27,6 +27,12 @@ public:
     QLineEdit* m_editText = nullptr;
     const ProgressModel& Model() const { return m_model; }
 
+protected:
+    // The box lives for the whole command: Escape and the close box do
+    // nothing, and only the command that created it takes it down.
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void ShowText(const QString& text);
     ProgressModel m_model;

@@ -3,6 +3,7 @@
 // swept, in which order, in one pass or in a counting and a deleting pass.
 #include "sweep/LocationSweeps.h"
 
+#include "platform/PathInfo.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
 
@@ -26,7 +27,10 @@ constexpr Location kLocations[] = {kCache, kTemp, kOther};
 
 int SweepLocation(Operation& op, const Location& where, int mode, IProgress* progress)
 {
-    return SweepDirectory(op, CSettings::Read(where.path), mode, progress, CSettings::ReadBool(where.allFiles));
+    // A relative path (edited by hand) is taken inside the home directory,
+    // as the preferences store it: never relative to where the program started.
+    return SweepDirectory(op, AbsoluteAgainstHome(CSettings::Read(where.path)), mode, progress,
+                          CSettings::ReadBool(where.allFiles));
 }
 
 using SweepFunction = int (*)(Operation&, int, IProgress*);

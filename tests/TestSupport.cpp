@@ -4,7 +4,10 @@
 #include "app/CommandIds.h"
 #include "app/Operation.h"
 
-#include <QSettings>
+#include "prefs/Settings.h"
+
+#include <cstdio>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -88,10 +91,11 @@ std::string Pattern(size_t length)
 
 void ClearSettings()
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope,
-                    QStringLiteral("Halmere"), QStringLiteral("Tarnowick"));
-    store.clear();
-    store.sync();
+    // The store is one file; without it every value reads as absent. Its
+    // directory stays, so that a test can write a file of its own there.
+    const std::string file = CSettings::FilePath();
+    std::remove(file.c_str());
+    std::filesystem::create_directories(file.substr(0, file.rfind('/')));
 }
 
 int ScriptedHost::Confirm(const std::string& path)

@@ -2,12 +2,19 @@
 #include "wipe/CConfirm.h"
 
 #include "app/CommandIds.h"
+#include "app/DialogHelp.h"
+#include "app/HelpContent.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -30,8 +37,9 @@ CConfirm::CConfirm(QWidget* parent)
     auto makeButton = [this, buttons](const QString& text, const char* name, int result) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
-        // No default button: Enter presses the button that has the focus.
-        b->setAutoDefault(true);
+        // No default button, not even a hidden one: Enter presses the button
+        // that has the focus (keyPressEvent), and nothing else.
+        b->setAutoDefault(false);
         b->setDefault(false);
         connect(b, &QPushButton::clicked, this, [this, result] { done(result); });
         buttons->addWidget(b);
@@ -48,15 +56,59 @@ CConfirm::CConfirm(QWidget* parent)
     setTabOrder(m_btnYes, m_btnYesToAll);
     setTabOrder(m_btnYesToAll, m_btnNo);
     setTabOrder(m_btnNo, m_editFile);
+    InstallContextHelp(this, kConfirmDialogId,
+                       {{m_editFile, 1004}, {m_btnYes, IDC_YES}, {m_btnYesToAll, IDC_YES_TO_ALL},
+                        {m_btnNo, IDC_NO}, {m_btnCancel, IDCANCEL}});
     setFixedSize(sizeHint());
+}
+
+QString CConfirm::FitPath(const QString& path, const QFontMetrics& metrics, int width)
+{
+    if (metrics.horizontalAdvance(path) <= width)
+        return path;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString name = path.mid(slash + 1);
+    const QString directory = path.left(slash + 1);
+    const int nameWidth = metrics.horizontalAdvance(name);
+    const int ellipsis = metrics.horizontalAdvance(QChar(0x2026));
+    if (slash < 0 || nameWidth + ellipsis * 2 >= width)
+        return metrics.elidedText(path, Qt::ElideMiddle, width);
+    return metrics.elidedText(directory, Qt::ElideMiddle, width - nameWidth) + name;
 }
 
 void CConfirm::LoadFields()
 {
-    // The shown text is never cut; the field is read-only anyway.
-    m_editFile->setText(m_strFile);
+    // The field grows with the path up to the width of the screen; a path
+    // longer than that loses the middle of its directory part, never its
+    // name. The whole path is the field's tooltip.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int frame = width() - m_editFile->width();  // the dialog around the field
+    const int padding = 16;  // the field's own frame and margins
+    const int widest = screen ? screen->availableGeometry().width() - std::max(frame, 0) - 40 : 1200;
+    const QFontMetrics metrics = m_editFile->fontMetrics();
+    const int wanted = metrics.horizontalAdvance(m_strFile) + padding;
+    const int fieldWidth = std::clamp(wanted, 360, std::max(widest, 360));
+    m_editFile->setText(FitPath(m_strFile, metrics, fieldWidth - padding));
+    m_editFile->setToolTip(m_strFile);
+    m_editFile->setAccessibleDescription(m_strFile);
+    m_editFile->setMinimumWidth(fieldWidth);
     m_editFile->setCursorPosition(0);
+    setFixedSize(sizeHint());
     m_btnCancel->setFocus();
+}
+
+void CConfirm::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // Enter on a button is that button; anywhere else it destroys
+        // nothing: "No" for this file.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            done(IDC_NO);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CConfirm::showEvent(QShowEvent* event)

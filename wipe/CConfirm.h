@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class QFontMetrics;
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 
@@ -25,8 +27,14 @@ public:
     QPushButton* m_btnCancel = nullptr;
     QLineEdit* m_editFile = nullptr;
 
+    // The path as the field shows it within `width` pixels: whole when it
+    // fits, else with the middle of the directory part cut out so that the
+    // file's name stays readable.
+    static QString FitPath(const QString& path, const QFontMetrics& metrics, int width);
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void reject() override;
 };
 

@@ -2,6 +2,8 @@
 #include "wipe/CFileError.h"
 
 #include "app/CommandIds.h"
+#include "app/DialogHelp.h"
+#include "app/HelpContent.h"
 #include "app/ItemErrorButtons.h"
 
 #include <QLabel>
@@ -35,6 +37,9 @@ CFileError::CFileError(QWidget* parent)
 
     setTabOrder(m_btnCancelOperation, m_editFile);
     setTabOrder(m_editFile, m_editMessage);
+    InstallContextHelp(this, kFileErrorDialogId,
+                       {{m_editFile, 1051}, {m_editMessage, 1050}, {m_btnIgnore, IDC_IGNORE},
+                        {m_btnCancelOperation, IDC_CANCEL_OPERATION}});
     setFixedSize(sizeHint());
 }
 

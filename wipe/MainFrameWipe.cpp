@@ -17,6 +17,7 @@ void CMainFrame::OnSecureDeleteFile()
     FileDialogRequest request;
     request.title = QStringLiteral("Tarnowick Secure Delete");
     request.directory = initial.empty() ? QStringLiteral("/") : ShowText(initial);
+    request.directoryBytes = initial.empty() ? std::string("/") : initial;
     // "*" rather than "*.*": on Linux many files have no dot in their name.
     request.filter = QStringLiteral("All Files (*)");
     request.multiple = true;
@@ -24,14 +25,10 @@ void CMainFrame::OnSecureDeleteFile()
     // wiper then says it could not be found.
     request.acceptMissing = true;
     // Any number of files: the selection is never cut to a fixed length.
-    const QStringList picked = GetOpenFileNames(this, request);
-    if (picked.isEmpty())
+    // Exactly the picked paths, as bytes: a name need not be UTF-8.
+    const std::vector<std::string> selection = GetOpenFilePaths(this, request);
+    if (selection.empty())
         return;  // cancelled: nothing deleted, "Initial Directory" kept
-
-    std::vector<std::string> selection;
-    selection.reserve(size_t(picked.size()));
-    for (const QString& path : picked)
-        selection.push_back(QFile::encodeName(path).toStdString());
 
     RunOperation([&selection](Operation& op) { DeleteSelectedFiles(op, selection); });
 }

@@ -13,12 +13,20 @@
 #include "app/HelpManual.h"
 #include "app/ModalSeam.h"
 #include "app/ThemeIcons.h"
+#include "disk/CDiskError.h"
+#include "prefs/CDriveTree.h"
+#include "prefs/CSelectDrives.h"
+#include "sweep/CProgressBox.h"
+#include "wipe/CConfirm.h"
+#include "wipe/CFileError.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QProgressBar>
 #include <QFile>
 #include <QIcon>
 #include <QLineEdit>
@@ -329,6 +337,8 @@ TEST_F(HelpWindowTest, F1InADialogOpensTheFocusedControlsTopicBesideIt)
         if (CHelpWindow::Current()) {
             firstAnchor = CHelpWindow::Current()->CurrentAnchor();
             helpParent = CHelpWindow::Current()->parentWidget();
+        } else {
+            helpParent = &dialog;
         }
         prefs.plain->setFocus();
         QTest::keyClick(prefs.plain, Qt::Key_F1);
@@ -340,8 +350,79 @@ TEST_F(HelpWindowTest, F1InADialogOpensTheFocusedControlsTopicBesideIt)
     EXPECT_EQ(firstAnchor, QStringLiteral("pref-temp-path"));
     // A control without help: the dialog's topic.
     EXPECT_EQ(secondAnchor, QStringLiteral("cmd-preferences"));
-    // The window belongs to the modal dialog, or it would take no input.
-    EXPECT_EQ(helpParent, &prefs.dialog);
+    // A window of its own: it stays when the dialog closes, and the dialog
+    // is modal to the window it came from only, so the help takes input.
+    EXPECT_EQ(helpParent, nullptr);
+    EXPECT_EQ(prefs.dialog.windowModality(), Qt::WindowModal);
+    ASSERT_NE(CHelpWindow::Current(), nullptr);
+    EXPECT_TRUE(CHelpWindow::Current()->isVisible());
+}
+
+// F1 on a control of each of the command's dialogs opens the help window at
+// that control's topic, Shift+F1 starts What's This there, and the help
+// window outlives the dialog and closes with Escape or Ctrl+W.
+TEST_F(HelpWindowTest, F1OnAControlOfEveryDialogShowsItsTopic)
+{
+    test::FakeDriveTable drives;
+    drives.roots['C'] = "/";
+    CConfirm confirm;
+    CFileError fileError;
+    CDiskError diskError;
+    CSelectDrives selectDrives(drives, nullptr);
+    CProgressBox progress;
+    struct Case {
+        QWidget* dialog;
+        QWidget* control;
+        const char* anchor;
+    };
+    const Case cases[] = {
+        {&confirm, confirm.m_btnYes, "confirm-yes"},
+        {&confirm, confirm.m_editFile, "confirm-file"},
+        {&confirm, confirm.m_btnCancel, "confirm-cancel"},
+        {&fileError, fileError.m_btnIgnore, "file-error-ignore"},
+        {&fileError, fileError.m_editMessage, "file-error-message"},
+        {&diskError, diskError.m_btnCancelOperation, "disk-error-cancel"},
+        {&selectDrives, selectDrives.m_treeDrives, "select-drives-tree"},
+        {&selectDrives, selectDrives.m_buttons->button(QDialogButtonBox::Ok), "select-drives-ok"},
+        {&progress, progress.m_editText, "progress-text"},
+    };
+    for (const Case& c : cases) {
+        c.dialog->show();
+        c.dialog->activateWindow();
+        QApplication::setActiveWindow(c.dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c.dialog));
+        c.control->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), c.control) << c.anchor;
+        EXPECT_TRUE(c.control->whatsThis().contains(QLatin1String(c.anchor))) << c.anchor;
+        QTest::keyClick(c.control, Qt::Key_F1);
+        ASSERT_NE(CHelpWindow::Current(), nullptr) << c.anchor;
+        EXPECT_EQ(CHelpWindow::Current()->CurrentAnchor(), QLatin1String(c.anchor));
+        EXPECT_EQ(CHelpWindow::Current()->parentWidget(), nullptr) << "a window of its own";
+
+        c.dialog->activateWindow();
+        QApplication::setActiveWindow(c.dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c.dialog));
+        c.control->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(c.control, Qt::Key_F1, Qt::ShiftModifier);
+        EXPECT_TRUE(QWhatsThis::inWhatsThisMode()) << c.anchor;
+        QWhatsThis::leaveWhatsThisMode();
+        c.dialog->hide();
+    }
+    // The progress bar has its topic for What's This too.
+    EXPECT_TRUE(progress.m_pProgress->whatsThis().contains(QLatin1String("progress-bar")));
+
+    // The window stays when the dialogs are gone, and Escape or Ctrl+W closes it.
+    CHelpWindow* window = CHelpWindow::Current();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        window = CHelpWindow::Open(nullptr);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::keySequence(window->Browser(), key);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(CHelpWindow::Current(), nullptr) << key.toString().toStdString();
+    }
 }
 
 TEST(ThemeIconsTest, TheThemesIconsReplaceOursOnlyWhereTheThemeHasThem)

@@ -25,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace tw;
 
 namespace {
@@ -331,7 +333,8 @@ TEST_F(PreferencesTest, LeavingAPathFieldChecksItAndKeepsTheFocusOnAFailure)
     EXPECT_EQ(m_messages, QStringList{Message(QStringLiteral("Path: ") + Q(m_dir / "neither") + QStringLiteral(" Does Not Exist"))});
     EXPECT_EQ(dlg->focusWidget(), cache);
 
-    // Enter in the bad field: OK keeps the dialog open and says nothing.
+    // Enter in the bad field: OK keeps the dialog open and says why, naming
+    // the path; the focus stays in the field to mend it.
     Activate(*dlg);
     m_messages.clear();
     cache->setFocus(Qt::OtherFocusReason);
@@ -339,9 +342,10 @@ TEST_F(PreferencesTest, LeavingAPathFieldChecksItAndKeepsTheFocusOnAFailure)
     Settle();
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_NE(dlg->result(), int(QDialog::Accepted));
-    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(m_messages, QStringList{Message(QStringLiteral("Path: ") + Q(m_dir / "neither") + QStringLiteral(" Does Not Exist"))});
+    EXPECT_EQ(dlg->focusWidget(), cache);
 
-    // A read-only path is still checked at OK.
+    // A read-only path is still checked at OK, and named.
     Type(cache, QString());
     Click(Button(*dlg, "IDC_ALL_DIRECTORIES"));
     Settle();
@@ -349,6 +353,8 @@ TEST_F(PreferencesTest, LeavingAPathFieldChecksItAndKeepsTheFocusOnAFailure)
     Click(Ctl<QPushButton>(*dlg, "IDOK"));
     Settle();
     EXPECT_TRUE(dlg->isVisible()) << "the temporary path does not exist";
+    EXPECT_EQ(m_messages, QStringList{Message(QStringLiteral("Path: ") + Q(m_dir / "nothing") + QStringLiteral(" Does Not Exist"))});
+    m_messages.clear();
     Click(Button(*dlg, "IDC_THESE_DIRECTORIES"));
     Type(temp, Q(m_dir.Path()) + u'/');
     Click(Ctl<QPushButton>(*dlg, "IDOK"));
@@ -663,4 +669,160 @@ TEST_F(PreferencesTest, F1OnAControlPopsUpTheHelpOfItsTopic)
         Click(Ctl<QPushButton>(dlg, "IDCANCEL"));
         return dlg.result();
     });
+}
+
+namespace {
+
+// A click as a person makes it: the press, everything the press set off,
+// then the release. A fast click has nothing in between.
+void SlowClick(QWidget* w)
+{
+    const QPoint at = w->rect().center();
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
+    Settle();
+    Settle();
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    Settle();
+}
+void FastClick(QWidget* w)
+{
+    const QPoint at = w->rect().center();
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    Settle();
+}
+
+} // namespace
+
+// A configured path that no longer exists, with "All Directories" on: the
+// read-only field never traps the focus; every control can be reached by
+// Tab and by clicks; OK refuses with the path named; Cancel always leaves.
+TEST_F(PreferencesTest, APathThatIsGoneNeverTrapsTheUser)
+{
+    const std::string gone = m_dir / "gone";
+    CSettings::Write(Setting::OtherPath, gone);
+    CSettings::WriteBool(Setting::All, true);
+    const std::string before = test::ReadFile(CSettings::FilePath());
+
+    RunCommand([&](CPreferences& dlg) {
+        QLineEdit* other = Edit(dlg, "IDC_OTHER_PATH");
+        EXPECT_TRUE(other->isReadOnly());
+        // Tab through every control from the first: no message, and the
+        // focus moves on each time.
+        other->setFocus(Qt::MouseFocusReason);
+        Settle();
+        QWidget* previous = QApplication::focusWidget();
+        for (int i = 0; i < 20; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            Settle();
+            EXPECT_NE(QApplication::focusWidget(), previous) << "Tab " << i;
+            previous = QApplication::focusWidget();
+        }
+        // Clicks on the combo box and the mode switch do what they do.
+        other->setFocus(Qt::MouseFocusReason);
+        SlowClick(Combo(dlg)->lineEdit());
+        EXPECT_TRUE(QApplication::focusWidget() == Combo(dlg) || Combo(dlg)->isAncestorOf(QApplication::focusWidget()));
+        other->setFocus(Qt::MouseFocusReason);
+        SlowClick(Button(dlg, "IDC_THESE_DIRECTORIES"));
+        EXPECT_TRUE(Button(dlg, "IDC_THESE_DIRECTORIES")->isChecked());
+        EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
+        SlowClick(Button(dlg, "IDC_ALL_DIRECTORIES"));
+        EXPECT_TRUE(Button(dlg, "IDC_ALL_DIRECTORIES")->isChecked());
+        EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
+
+        // OK refuses, and says which path.
+        other->setFocus(Qt::MouseFocusReason);
+        SlowClick(Ctl<QPushButton>(dlg, "IDOK"));
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(m_messages, QStringList{Message(QStringLiteral("Path: ") + Q(gone) + QStringLiteral(" Does Not Exist"))});
+        m_messages.clear();
+
+        // Cancel from the field leaves at once, without a word.
+        other->setFocus(Qt::MouseFocusReason);
+        SlowClick(Ctl<QPushButton>(dlg, "IDCANCEL"));
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
+        return dlg.result();
+    });
+    EXPECT_EQ(test::ReadFile(CSettings::FilePath()), before) << "Cancel wrote to the store";
+
+    // With the field writable: leaving it by a click reports it once the
+    // click is over, whether the click was fast or slow; the click itself
+    // is never lost, and Cancel still leaves without a word.
+    CSettings::WriteBool(Setting::All, false);
+    for (const auto click : {&SlowClick, &FastClick}) {
+        RunCommand([&](CPreferences& dlg) {
+            QLineEdit* other = Edit(dlg, "IDC_OTHER_PATH");
+            QAbstractButton* subdirs = Button(dlg, "IDC_SUBDIRECTORIES");
+            const bool wasOn = subdirs->isChecked();
+            m_messages.clear();
+            other->setFocus(Qt::MouseFocusReason);
+            Settle();
+            click(subdirs);
+            Settle();
+            EXPECT_NE(subdirs->isChecked(), wasOn) << "the click was lost";
+            EXPECT_EQ(m_messages, QStringList{Message(QStringLiteral("Path: ") + Q(gone) + QStringLiteral(" Does Not Exist"))});
+            EXPECT_EQ(dlg.focusWidget(), other);
+            m_messages.clear();
+            click(Ctl<QPushButton>(dlg, "IDCANCEL"));
+            EXPECT_FALSE(dlg.isVisible());
+            EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
+            return dlg.result();
+        });
+    }
+}
+
+// A relative path means the same whatever directory the program was
+// started in: it is taken inside the home directory, and stored so.
+TEST_F(PreferencesTest, RelativePathsAreMadeAbsoluteAgainstTheHomeDirectory)
+{
+    const std::string home = m_dir / "home";
+    ASSERT_EQ(::mkdir(home.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((home + "/cache").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((home + "/temp").c_str(), 0700), 0);
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home));
+    RunCommand([&](CPreferences& dlg) {
+        QLineEdit* cache = Edit(dlg, "IDC_CACHE_PATH");
+        Type(cache, QStringLiteral("cache"));
+        QTest::keyClick(cache, Qt::Key_Tab);
+        Settle();
+        EXPECT_EQ(cache->text(), Q(home + "/cache")) << "checked, and shown as checked";
+        Type(Edit(dlg, "IDC_TEMP_PATH"), QStringLiteral("~/temp"));
+        Type(Edit(dlg, "IDC_OTHER_PATH"), QStringLiteral("missing"));
+        Click(Ctl<QPushButton>(dlg, "IDOK"));
+        Settle();
+        EXPECT_EQ(m_messages, QStringList{Message(QStringLiteral("Path: ") + Q(home + "/missing") + QStringLiteral(" Does Not Exist"))});
+        Type(Edit(dlg, "IDC_OTHER_PATH"), QString());
+        Click(Ctl<QPushButton>(dlg, "IDOK"));
+        Settle();
+        return dlg.result();
+    });
+    qputenv("HOME", oldHome);
+    EXPECT_EQ(CSettings::Read(Setting::InternetCachePath), home + "/cache");
+    EXPECT_EQ(CSettings::Read(Setting::TemporaryPath), home + "/temp");
+    EXPECT_EQ(CSettings::Read(Setting::OtherPath), "");
+}
+
+// A stored path that is not UTF-8 passes the check as the directory it
+// names and comes back from OK byte for byte, never as a look-alike.
+TEST_F(PreferencesTest, APathThatIsNotUtf8SurvivesOkUnchanged)
+{
+    const std::string exact = m_dir / "caf\xE9";
+    const std::string lookAlike = m_dir / "caf\xEF\xBF\xBD";  // what the field shows: U+FFFD
+    ASSERT_EQ(::mkdir(exact.c_str(), 0700), 0);
+    CSettings::Write(Setting::OtherPath, exact);
+    RunCommand([&](CPreferences& dlg) {
+        QLineEdit* other = Edit(dlg, "IDC_OTHER_PATH");
+        EXPECT_EQ(other->text(), Q(lookAlike));
+        other->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(other, Qt::Key_Tab);
+        Settle();
+        EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
+        Click(Ctl<QPushButton>(dlg, "IDOK"));
+        Settle();
+        return dlg.result();
+    });
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
+    EXPECT_EQ(CSettings::Read(Setting::OtherPath), exact);
 }

@@ -100,3 +100,166 @@ TEST_F(SettingsTest, DriveLettersLiveInTheirOwnSection)
     EXPECT_EQ(CSettings::Read(Setting::Drives), "");
     EXPECT_NE(test::ReadFile(CSettings::FilePath()).find("[Drive%20Letters]"), std::string::npos);
 }
+
+// --- The file as text: values and names in the dialect QSettings writes ---
+
+#include "prefs/IniText.h"
+
+#include <QSettings>
+
+#include <random>
+
+TEST(IniTextTest, ValuesReadAsQSettingsWroteThemOrAsTheyStand)
+{
+    struct Case {
+        const char* raw;
+        std::string value;
+    };
+    const Case cases[] = {
+        // what QSettings writes
+        {"\"x,y, z\"", "x,y, z"},
+        {"back\\\\slash\\\\", "back\\slash\\"},
+        {"@@at", "@at"},
+        {"\\\"quoted\\\"", "\"quoted\""},
+        {"\"semi;colon\"", "semi;colon"},
+        {"\"=eq=\"", "=eq="},
+        {"\"a b  c \"", "a b  c "},
+        {"tab\\there\\n", "tab\there\n"},
+        {"bell\\x7\\x31", "bell\a1"},
+        {"Gr\xC3\xBC\xC3\x9F" "e", "Gr\xC3\xBC\xC3\x9F" "e"},
+        // what a person writes
+        {"/data/c,d", "/data/c,d"},
+        {"/data/c, d", "/data/c, d"},
+        {"  /padded  ", "/padded"},
+        {"/data/\xFF\xFE", "/data/\xFF\xFE"},
+        {"\"a\", \"b\"", "\"a\", \"b\""},
+        {"/data/\"x\"", "/data/\"x\""},
+        {"C:\\q", "C:\\q"},  // not an escape: the backslash stays
+        {"", ""},
+        {"\"\"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ini::DecodeValue(c.raw), c.value) << c.raw;
+}
+
+TEST(IniTextTest, EveryByteStringSurvivesEncoding)
+{
+    std::mt19937 random(20240611);
+    std::vector<std::string> values = {"", " ", "@", "@@", "\"", "\\", "a,b", "x\\x41", "\x01" "1", "\t lead",
+                                       "trail ", "\"q\"", "/data/\xFF", "\xEF\xBB\xBF" "bom"};
+    for (int n = 0; n < 3000; ++n) {
+        std::string v(random() % 12, ' ');
+        for (char& c : v)
+            c = char(1 + random() % 255);  // every byte but NUL, which no path holds
+        values.push_back(v);
+    }
+    for (const std::string& v : values) {
+        const std::string encoded = ini::EncodeValue(v);
+        EXPECT_EQ(encoded.find('\n'), std::string::npos);
+        EXPECT_EQ(ini::DecodeValue(encoded), v) << encoded;
+    }
+}
+
+TEST(IniTextTest, NamesAreEscapedAsQSettingsEscapesThem)
+{
+    EXPECT_EQ(ini::EncodeName("Internet Cache Path"), "Internet%20Cache%20Path");
+    EXPECT_EQ(ini::DecodeName("Internet%20Cache%20Path"), "Internet Cache Path");
+    EXPECT_EQ(ini::DecodeName("Drive Letters"), "Drive Letters");
+    EXPECT_EQ(ini::EncodeName("Drives2"), "Drives2");
+}
+
+TEST_F(SettingsTest, FilesOfTheQSettingsProgramReadTheSameBothWays)
+{
+    const std::vector<std::string> texts = {"/home/ann/.cache", "a b  c ", "x,y, z", "back\\slash\\",
+                                            "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93", "@at", "\"quoted\"", "semi;colon",
+                                            "=eq=", " lead", "tab\there", "C!D!"};
+    for (const std::string& text : texts) {
+        test::ClearSettings();
+        {
+            QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halmere"),
+                            QStringLiteral("Tarnowick"));
+            store.setValue(QStringLiteral("Settings/Other Path"), QString::fromStdString(text));
+            store.setValue(QStringLiteral("Drive Letters/D"), QString::fromStdString(text));
+        }
+        EXPECT_EQ(CSettings::Read(Setting::OtherPath), text) << test::ReadFile(CSettings::FilePath());
+        EXPECT_EQ(CSettings::ReadDriveLetters()['D'], text);
+
+        test::ClearSettings();
+        CSettings::Write(Setting::TemporaryPath, text);
+        QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halmere"),
+                        QStringLiteral("Tarnowick"));
+        EXPECT_EQ(store.value(QStringLiteral("Settings/Temporary Path")).toString().toStdString(), text)
+            << test::ReadFile(CSettings::FilePath());
+    }
+}
+
+TEST_F(SettingsTest, AWriteChangesOnlyTheLineOfTheValueWritten)
+{
+    const std::string file = CSettings::FilePath();
+    const std::string before =
+        "\xEF\xBB\xBF; kept by hand\n"
+        "[Settings]\n"
+        "Other Path=/data/c,d\n"
+        "Temporary%20Path=/tmp/\xFF\xFEnot-utf8\n"
+        "Counter=FALSE\n"
+        "Mystery Key = stays  as it is \n"
+        "\n"
+        "[Somebody Else]\n"
+        "x=1,2,3\n"
+        "[Drive%20Letters]\n"
+        "D=/home\n";
+    test::WriteFile(file, before);
+
+    // What the hand-edited lines mean.
+    EXPECT_EQ(CSettings::Read(Setting::OtherPath), "/data/c,d");
+    EXPECT_EQ(CSettings::Read(Setting::TemporaryPath), "/tmp/\xFF\xFEnot-utf8");
+    EXPECT_FALSE(CSettings::ReadBool(Setting::Counter));
+
+    // The Counter toggle changes its line and nothing else.
+    CSettings::WriteBool(Setting::Counter, true);
+    std::string expected = before;
+    expected.replace(expected.find("Counter=FALSE"), 13, "Counter=TRUE");
+    EXPECT_EQ(test::ReadFile(file), expected);
+
+    // Writing what a line already says leaves it as it stands, even in a
+    // form the program would not have written.
+    CSettings::Write(Setting::OtherPath, "/data/c,d");
+    CSettings::Write(Setting::TemporaryPath, "/tmp/\xFF\xFEnot-utf8");
+    EXPECT_EQ(test::ReadFile(file), expected);
+
+    // A new value goes at the end of its section; a new drive letter into its own.
+    CSettings::Write(Setting::Drives2, "C!");
+    CSettings::WriteDriveLetter('E', "/media/stick");
+    expected.insert(expected.find("Mystery Key") + std::string("Mystery Key = stays  as it is \n").size(),
+                    "Drives2=C!\n");
+    expected += "E=/media/stick\n";
+    EXPECT_EQ(test::ReadFile(file), expected);
+    EXPECT_EQ(CSettings::ReadDriveLetters().size(), 2u);
+
+    // A changed path takes the place of the old one on the same line.
+    CSettings::Write(Setting::OtherPath, "/srv/new, dir");
+    expected.replace(expected.find("Other Path=/data/c,d"), 20, "Other Path=\"/srv/new, dir\"");
+    EXPECT_EQ(test::ReadFile(file), expected);
+    EXPECT_EQ(CSettings::Read(Setting::OtherPath), "/srv/new, dir");
+}
+
+TEST_F(SettingsTest, AFileWithWindowsLineEndsAndNoFinalNewlineStaysSo)
+{
+    const std::string file = CSettings::FilePath();
+    test::WriteFile(file, "[Settings]\r\nAll=FALSE\r\nDrives=C!");
+    EXPECT_EQ(CSettings::Read(Setting::All), "FALSE");
+    EXPECT_EQ(CSettings::Read(Setting::Drives), "C!");
+    CSettings::WriteBool(Setting::All, true);
+    CSettings::Write(Setting::Drives, "D!");
+    CSettings::Write(Setting::Counter, "TRUE");
+    EXPECT_EQ(test::ReadFile(file), "[Settings]\r\nAll=TRUE\r\nDrives=D!\r\nCounter=TRUE\r\n");
+}
+
+TEST_F(SettingsTest, PathsThatAreNotUtf8AreKeptByteForByte)
+{
+    const std::string path = "/srv/\xFF\xC3(caf\xE9)";
+    CSettings::Write(Setting::InternetCachePath, path);
+    EXPECT_EQ(CSettings::Read(Setting::InternetCachePath), path);
+    EXPECT_NE(test::ReadFile(CSettings::FilePath()).find("Internet%20Cache%20Path=" + path + "\n"),
+              std::string::npos);
+}
