@@ -4,7 +4,11 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "app/CStopWatcher.h"
 #include "app/ModalSeam.h"
+#include "disk/FreeSpaceWiper.h"
+#include "platform/GiveBack.h"
+#include "platform/StopSignal.h"
 
 #include <QFile>
 #include <QMessageBox>
@@ -22,6 +26,11 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     setApplicationVersion(QStringLiteral("1.0"));
     setWindowIcon(ApplicationIcon());
     setDesktopFileName(QStringLiteral("tarnowick"));
+    // From here on, SIGTERM, SIGINT and SIGHUP end a running command cleanly
+    // instead of the program, and a crash or exit() from a library (the
+    // display connection broke) still gives a fill's space back.
+    InstallStopSignals();
+    InstallLastResort();
 }
 
 CTarnowickApp::~CTarnowickApp() = default;
@@ -47,6 +56,10 @@ int CTarnowickApp::InitInstance(const QStringList& args)
 
     m_pMainFrame = std::make_unique<CMainFrame>();
     connect(m_pMainFrame.get(), &CMainFrame::aboutRequested, this, &CTarnowickApp::OnAppAbout);
+    new CStopWatcher(m_pMainFrame.get(), [] { QCoreApplication::quit(); });
+    // What a run that was killed left behind comes back before anything
+    // else happens: named fillers on every drive, a lowered ext4 reserve.
+    GiveBackLeftovers(m_pMainFrame->Drives());
     m_pMainFrame->show();
     return 0;
 }

@@ -65,6 +65,7 @@ public:
     ProgressLog progress;
     int workingShown = 0;
     int workingAlive = 0;
+    std::vector<FillStatus> fills;  // every Update() of the Working window
 
     int Confirm(const std::string& path) override;
     int FileError(const std::string& file, const std::string& message) override;

@@ -106,6 +106,8 @@ int main(int argc, char** argv)
 {
     test::TempDir config;
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    test::TempDir run;
+    setenv("TARNOWICK_RUN_DIR", run.Path().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     CTarnowickApp app(argc, argv);
     g_app = &app;
