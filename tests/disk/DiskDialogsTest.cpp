@@ -283,7 +283,7 @@ TEST(CStopWatcher, AQuestionOnScreenIsAnsweredCancelWhenTheStopComes)
     frame->OnCommand(ID_SECURE_EMPTY_SPACE);
     EXPECT_TRUE(QTest::qWaitFor([&] { return quits > 0; }));
     EXPECT_EQ(diskErrors, 1) << "drive R was asked about after the stop";
-    EXPECT_EQ(diskResult, int(QDialog::Rejected));
+    EXPECT_EQ(diskResult, int(IDCANCEL)) << "not answered as the close box answers";
     EXPECT_EQ(FindWorking(), nullptr);
 }
 
@@ -337,7 +337,7 @@ TEST(SecureEmptySpaceCommand, WipesTheChosenDriveUnderTheWorkingWindow)
     auto frame = MakeFrame({{'C', c.Path()}, {'X', mount.Path()}});
     frame->Drives().ChangeDrive(3);
     CSettings::Write(Setting::Drives2, "X!");
-    const std::string stale = mount.Path() + "/" + kFillerPrefix + "stale";
+    const std::string stale = mount.Path() + "/" + kFillerPrefix + "00000000000000cc";
 
     // Cancel in the Select Drives dialog: nothing happens.
     WriteFile(stale, "x");
@@ -352,10 +352,14 @@ TEST(SecureEmptySpaceCommand, WipesTheChosenDriveUnderTheWorkingWindow)
 
     // OK: drive X is wiped while the Working window stands.
     std::atomic<bool> workingUp{false};
+    QString line;
     SetFillerWriteHook([&](int fd, const char* data, size_t size) -> ssize_t {
         if (!workingUp)
-            QMetaObject::invokeMethod(frame.get(), [&] { workingUp = FindWorking() && FindWorking()->isVisible(); },
-                                      Qt::BlockingQueuedConnection);
+            QMetaObject::invokeMethod(frame.get(), [&] {
+                workingUp = FindWorking() && FindWorking()->isVisible();
+                // The figures of the fill's start were posted before this.
+                line = StatusLine(FindWorking());
+            }, Qt::BlockingQueuedConnection);
         return write(fd, data, size);
     });
     SetModalHook([&](QDialog& d) {
@@ -369,6 +373,8 @@ TEST(SecureEmptySpaceCommand, WipesTheChosenDriveUnderTheWorkingWindow)
     frame->OnCommand(ID_SECURE_EMPTY_SPACE);
     SetFillerWriteHook(nullptr);
     EXPECT_TRUE(workingUp) << "no Working window while the drive was filled";
+    EXPECT_TRUE(line.startsWith(QString::fromStdString("X: " + mount.Path()) + QStringLiteral(" \u2014 0 B of ")))
+        << line.toStdString();
     EXPECT_FALSE(Exists(stale)) << "drive X was not wiped";
     EXPECT_EQ(frame->Drives().GetDrive(), 3);
     EXPECT_EQ(FindWorking(), nullptr);
