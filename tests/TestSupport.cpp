@@ -3,6 +3,7 @@
 
 #include "app/CommandIds.h"
 #include "app/Operation.h"
+#include "platform/Filler.h"
 
 #include <QSettings>
 
@@ -10,12 +11,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
 #include <sstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -292,6 +295,25 @@ LoopExt4Mount::~LoopExt4Mount()
         RunCommand("umount -l " + m_mountPoint + " 2>/dev/null");
     if (!m_dir.empty())
         RemoveTree(m_dir);
+}
+
+unsigned long long FreeBlocks(const std::string& path)
+{
+    struct statvfs s {};
+    EXPECT_EQ(statvfs(path.c_str(), &s), 0) << path;
+    return s.f_bfree;
+}
+
+std::vector<std::string> FillersIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(directory.c_str())) {
+        while (const dirent* e = readdir(dir))
+            if (std::string(e->d_name).rfind(kFillerPrefix, 0) == 0)
+                names.emplace_back(e->d_name);
+        closedir(dir);
+    }
+    return names;
 }
 
 bool FileContains(const std::string& path, const std::string& needle)

@@ -126,6 +126,11 @@ private:
     bool m_mounted = false;
 };
 
+// Free blocks of the volume of `path` (statvfs f_bfree).
+unsigned long long FreeBlocks(const std::string& path);
+// The names in `directory` that start like a free-space filler's.
+std::vector<std::string> FillersIn(const std::string& directory);
+
 // True when `needle` occurs anywhere in the file (read in chunks).
 bool FileContains(const std::string& path, const std::string& needle);
 int RunCommand(const std::string& command);  // system(), exit status

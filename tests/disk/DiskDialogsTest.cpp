@@ -133,25 +133,6 @@ QString StatusLine(CWorking* working)
     return a ? a->text(QAccessible::Name) : QString();
 }
 
-std::vector<std::string> FillersIn(const std::string& directory)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (const dirent* e = readdir(dir))
-            if (std::string(e->d_name).rfind(kFillerPrefix, 0) == 0)
-                names.emplace_back(e->d_name);
-        closedir(dir);
-    }
-    return names;
-}
-
-unsigned long long FreeBlocks(const std::string& path)
-{
-    struct statvfs s {};
-    statvfs(path.c_str(), &s);
-    return s.f_bfree;
-}
-
 TEST(CWorking, ShowsTheFiguresOfTheFillOnALineOfItsOwn)
 {
     NoHooks hooks;

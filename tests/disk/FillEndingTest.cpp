@@ -30,25 +30,6 @@ using namespace tw::test;
 
 namespace {
 
-unsigned long long FreeBlocks(const std::string& path)
-{
-    struct statvfs s {};
-    EXPECT_EQ(statvfs(path.c_str(), &s), 0) << path;
-    return s.f_bfree;
-}
-
-std::vector<std::string> FillersIn(const std::string& directory)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (const dirent* e = readdir(dir))
-            if (std::string(e->d_name).rfind(kFillerPrefix, 0) == 0)
-                names.emplace_back(e->d_name);
-        closedir(dir);
-    }
-    return names;
-}
-
 std::string ReserveOf(const std::string& mountPoint)
 {
     struct stat st {};

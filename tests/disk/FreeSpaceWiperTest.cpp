@@ -38,25 +38,6 @@ namespace {
 constexpr char X = 'X';
 constexpr int kDriveX = X - 64;
 
-unsigned long long FreeBlocks(const std::string& path)
-{
-    struct statvfs s {};
-    EXPECT_EQ(statvfs(path.c_str(), &s), 0) << path;
-    return s.f_bfree;
-}
-
-std::vector<std::string> FillersIn(const std::string& directory)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (const dirent* e = readdir(dir))
-            if (std::string(e->d_name).rfind(kFillerPrefix, 0) == 0)
-                names.emplace_back(e->d_name);
-        closedir(dir);
-    }
-    return names;
-}
-
 // Writes until the volume takes no more.
 void FillUp(const std::string& path)
 {
