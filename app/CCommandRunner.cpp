@@ -3,6 +3,7 @@
 
 #include "app/ModalSeam.h"
 #include "platform/FileError.h"
+#include "platform/StopSignal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include <cstdio>
 #include <thread>
 
 namespace tw {
@@ -28,7 +30,7 @@ CCommandRunner::~CCommandRunner()
 
 void CCommandRunner::Run(IOperationHost& host, const std::function<void(IOperationHost&)>& body)
 {
-    if (m_bBusy)
+    if (m_bBusy || StopRequested())
         return;
     m_bBusy = true;
 
@@ -48,11 +50,15 @@ void CCommandRunner::Run(IOperationHost& host, const std::function<void(IOperati
     worker.join();
     m_bBusy = false;
 
-    if (!failure.empty()) {
+    if (!failure.empty() && StopRequested()) {
+        // The program is ending and nobody may be there to read a window.
+        std::fprintf(stderr, "tarnowick: %s\n", failure.c_str());
+    } else if (!failure.empty()) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarnowick"),
                         QString::fromLocal8Bit(failure.c_str()), QMessageBox::Ok, m_pFrame);
         RunModal(box);
     }
+    emit finished();
 }
 
 // While a command runs, the main window and its actions take no input;

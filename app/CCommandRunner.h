@@ -26,7 +26,12 @@ public:
     // A FileException or any other error that leaves the body ends the
     // command and is reported in one message box after every window the
     // command opened is gone.
+    // Nothing is started once the program has been asked to stop.
     void Run(IOperationHost& host, const std::function<void(IOperationHost&)>& body);
+
+signals:
+    // A command started by Run has ended.
+    void finished();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

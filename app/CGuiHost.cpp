@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CGuiHost.h"
 
+#include "app/CommandIds.h"
 #include "app/GuiThread.h"
 #include "app/ModalSeam.h"
 #include "disk/CDiskError.h"
 #include "disk/CWorking.h"
+#include "disk/FillProgress.h"
+#include "platform/StopSignal.h"
 #include "sweep/CProgressBox.h"
 #include "wipe/CConfirm.h"
 #include "wipe/CFileError.h"
@@ -15,6 +18,8 @@
 #include <QWidget>
 
 #include <atomic>
+#include <cstdio>
+#include <mutex>
 
 namespace tw {
 
@@ -97,15 +102,53 @@ public:
         OnGuiThread(m_pFrame, [working] { delete working.data(); });
     }
 
+    // The latest figures wait in one slot; a post is made only when none is
+    // on its way, so the worker never waits and the window never lags.
+    void Update(const FillStatus& status) override
+    {
+        {
+            std::lock_guard lock(m_shared->mutex);
+            m_shared->latest = status;
+            if (m_shared->posted)
+                return;
+            m_shared->posted = true;
+        }
+        QPointer<CWorking> working = m_pWorking;
+        auto shared = m_shared;
+        QMetaObject::invokeMethod(m_pFrame, [working, shared] {
+            FillStatus status;
+            {
+                std::lock_guard lock(shared->mutex);
+                status = shared->latest;
+                shared->posted = false;
+            }
+            const std::string text = shared->text.Describe(status);
+            if (working)
+                working->SetStatusText(ShowText(text));
+        }, Qt::QueuedConnection);
+    }
+
 private:
+    struct Shared {
+        std::mutex mutex;
+        FillStatus latest;
+        bool posted = false;
+        FillProgressText text;  // used on the GUI thread only
+    };
     QWidget* m_pFrame;
     CWorking* m_pWorking = nullptr;
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
 };
 
 } // namespace
 
+// Once the program is asked to end (SIGTERM at log-out, the display gone),
+// nobody is there to answer: every question is answered "Cancel" at once
+// and every message goes to the standard error instead of a window.
 int CGuiHost::Confirm(const std::string& path)
 {
+    if (StopRequested())
+        return IDCANCEL;
     return OnGuiThread(m_pFrame, [this, path] {
         CConfirm dialog(m_pFrame);
         dialog.m_strFile = ShowText(path);
@@ -115,6 +158,8 @@ int CGuiHost::Confirm(const std::string& path)
 
 int CGuiHost::FileError(const std::string& file, const std::string& message)
 {
+    if (StopRequested())
+        return IDCANCEL;
     return OnGuiThread(m_pFrame, [this, file, message] {
         CFileError dialog(m_pFrame);
         dialog.m_strFile = ShowText(file);
@@ -125,6 +170,10 @@ int CGuiHost::FileError(const std::string& file, const std::string& message)
 
 int CGuiHost::DiskError(const std::string& text)
 {
+    if (StopRequested()) {
+        std::fprintf(stderr, "tarnowick: Error During Secure Disk: %s\n", text.c_str());
+        return IDCANCEL;
+    }
     return OnGuiThread(m_pFrame, [this, text] {
         CDiskError dialog(m_pFrame);
         dialog.m_strDisk = ShowText(text);
@@ -134,11 +183,19 @@ int CGuiHost::DiskError(const std::string& text)
 
 void CGuiHost::Message(const std::string& text)
 {
+    if (StopRequested()) {
+        std::fprintf(stderr, "tarnowick: %s\n", text.c_str());
+        return;
+    }
     OnGuiThread(m_pFrame, [this, text] { ParameterMessage(m_pFrame, ShowText(text)); });
 }
 
 void CGuiHost::Warning(const std::string& text)
 {
+    if (StopRequested()) {
+        std::fprintf(stderr, "tarnowick: %s\n", text.c_str());
+        return;
+    }
     OnGuiThread(m_pFrame, [this, text] {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"), ShowText(text), QMessageBox::Ok, m_pFrame);
         RunModal(box);

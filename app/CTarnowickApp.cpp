@@ -6,9 +6,13 @@
 #include "app/CGuiHost.h"
 #include "app/CInstanceServer.h"
 #include "app/CMainFrame.h"
+#include "app/CStopWatcher.h"
 #include "app/ModalSeam.h"
 #include "platform/FileKind.h"
 #include "platform/HandOff.h"
+#include "disk/FreeSpaceWiper.h"
+#include "platform/GiveBack.h"
+#include "platform/StopSignal.h"
 
 #include <QMessageBox>
 
@@ -31,6 +35,11 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     setApplicationVersion(QStringLiteral(TARNOWICK_VERSION));
     setWindowIcon(ApplicationIcon());
     setDesktopFileName(QStringLiteral("tarnowick"));
+    // From here on, SIGTERM, SIGINT and SIGHUP end a running command cleanly
+    // instead of the program, and a crash or exit() from a library (the
+    // display connection broke) still gives a fill's space back.
+    InstallStopSignals();
+    InstallLastResort();
 }
 
 CTarnowickApp::~CTarnowickApp() = default;
@@ -79,6 +88,10 @@ int CTarnowickApp::InitInstance(const CommandLine& line)
 
     m_pMainFrame = std::make_unique<CMainFrame>();
     connect(m_pMainFrame.get(), &CMainFrame::aboutRequested, this, &CTarnowickApp::OnAppAbout);
+    new CStopWatcher(m_pMainFrame.get(), [] { QCoreApplication::quit(); });
+    // What a run that was killed left behind comes back before anything
+    // else happens: named fillers on every drive, a lowered ext4 reserve.
+    GiveBackLeftovers(m_pMainFrame->Drives());
     m_pMainFrame->show();
     StartInstanceServer();
     if (line.kind == CommandLine::Delete)

@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/HandOffMessage.h"
 #include "platform/HandOff.h"
+#include "platform/StopSignal.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -51,11 +52,18 @@ int main(int argc, char** argv)
         break;
     }
 
-    int toolkitArgc = line.toolkitArgc;
-    tw::CTarnowickApp app(toolkitArgc, argv);
-    // What the toolkit left of the arguments before --delete.
-    line = tw::ReadRemainingArguments(line, std::vector<std::string>(argv + 1, argv + toolkitArgc));
-    if (const int status = app.InitInstance(line))
-        return status;
-    return app.exec();
+    int status = 0;
+    {
+        int toolkitArgc = line.toolkitArgc;
+        tw::CTarnowickApp app(toolkitArgc, argv);
+        // What the toolkit left of the arguments before --delete.
+        line = tw::ReadRemainingArguments(line, std::vector<std::string>(argv + 1, argv + toolkitArgc));
+        status = app.InitInstance(line);
+        if (status == 0)
+            status = app.exec();
+    }
+    // Ended by SIGTERM, SIGINT or SIGHUP: everything is cleaned up and the
+    // window is gone; the process now ends as that signal ends it.
+    tw::ReraiseStopSignal();
+    return status;
 }

@@ -4,7 +4,8 @@
 #include "disk/CWorking.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QTimer>
 
@@ -17,18 +18,32 @@ CWorking::CWorking(QWidget* parent)
     setWindowTitle(QStringLiteral("Tarnowick Secure Delete Working"));
     setModal(false);
 
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QGridLayout(this);
     layout->setContentsMargins(10, 10, 20, 10);
-    layout->setSpacing(20);
+    layout->setHorizontalSpacing(20);
     m_animate = new QLabel(this);
     m_animate->setObjectName(QStringLiteral("IDC_ANIMATE"));
     m_animate->setFixedSize(kFrameSize, kFrameSize);
     m_animate->setAlignment(Qt::AlignCenter);
-    layout->addWidget(m_animate);
+    layout->addWidget(m_animate, 0, 0);
     auto* text = new QLabel(QStringLiteral("Working ..."), this);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    layout->addWidget(text);
-    layout->addStretch();
+    layout->addWidget(text, 0, 1);
+    layout->setColumnStretch(2, 1);
+
+    // The figures change twice a second; a width that holds a typical line
+    // keeps the window from changing size with every update.
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("IDC_FILL_STATUS"));
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setMinimumWidth(QFontMetrics(m_status->font()).horizontalAdvance(
+        QStringLiteral("D: /home \u2014 888.8 GiB of 888.8 GiB, 888 MB/s, about 88 h 88 min left")));
+    m_status->hide();
+    layout->addWidget(m_status, 1, 0, 1, 3);
+    // The window takes the size its contents ask for: small without the
+    // figures, wider once they show or a long mount point needs it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     const QPixmap strip(QStringLiteral(":/res/working.png"));
     if (!strip.isNull())
@@ -43,8 +58,19 @@ CWorking::CWorking(QWidget* parent)
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval((1000 + kFramesPerSecond / 2) / kFramesPerSecond);
     connect(m_timer, &QTimer::timeout, this, &CWorking::NextFrame);
+}
 
-    setFixedSize(sizeHint());
+void CWorking::SetStatusText(const QString& text)
+{
+    m_status->setText(text);
+    if (m_status->isVisibleTo(this) == !text.isEmpty())
+        return;
+    // The window grows (or shrinks) about its centre, where it was put.
+    const QPoint centre = geometry().center();
+    m_status->setVisible(!text.isEmpty());
+    adjustSize();
+    if (isVisible())
+        move(pos() + centre - geometry().center());
 }
 
 void CWorking::showEvent(QShowEvent* event)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Tarnowick Secure Delete Working": the modeless window that stands while a
-// disk-level command runs, with a looping animation as its sign of life.
+// disk-level command runs, with a looping animation as its sign of life and,
+// during a free-space wipe, a line with the figures of the fill.
 #pragma once
 
 #include <QDialog>
@@ -24,6 +25,11 @@ public:
     int CurrentFrame() const { return m_nFrame; }
     int FrameCount() const { return int(m_frames.size()); }
     QLabel* m_animate = nullptr;  // IDC_ANIMATE
+
+    // The line below "Working ..." that says how far the free-space wipe
+    // has come. Hidden while empty (the swap-file overcommit has none).
+    void SetStatusText(const QString& text);
+    QLabel* m_status = nullptr;   // IDC_FILL_STATUS
 
 signals:
     void frameShown(int frame);

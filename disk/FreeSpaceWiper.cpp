@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The free-space wipe: where the fillers go on each drive, what the user is
-// asked, and the order of the clean-up that gives the space back.
+// asked and told, and the order of the clean-up that gives the space back.
 #include "disk/FreeSpaceWiper.h"
 
 #include "app/CommandIds.h"
+#include "disk/FillProgress.h"
 #include "platform/FileError.h"
 #include "platform/Filler.h"
+#include "platform/Reserve.h"
+#include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <optional>
+#include <set>
 
 namespace tw {
 
@@ -18,6 +24,8 @@ namespace {
 
 std::mutex g_hookMutex;
 FreeSpaceFilledHook g_filledHook;
+std::atomic<long long> g_updateMilliseconds{500};
+std::atomic<bool> g_discard{true};
 
 // One write is 1 MiB of pattern: large enough that the fill runs at the
 // device's speed, a multiple of 16 so that every write starts on the pattern.
@@ -30,18 +38,34 @@ int AskDiskError(Operation& op, const std::string& text)
     return op.host.DiskError(text) == IDC_IGNORE ? 1 : 0;
 }
 
+void RecordDrive(Operation& op, const std::string& drive, uint64_t written, bool done, int cause,
+                 const std::string& message)
+{
+    ItemResult item;
+    item.kind = ItemKind::Drive;
+    item.path = drive;
+    item.size = written;
+    item.destroyed = done;
+    item.cause = cause;
+    item.message = message;
+    op.host.Record(item);
+}
+
 bool MayNotCreate(int err) { return err == EACCES || err == EPERM || err == EROFS; }
 
 // Opens the directory for the drive's fillers and creates the first one:
 // the root; where the user may not create files there, the home directory,
 // then the temporary directory, as long as they are on the same volume, so
-// that it is this drive's free space that gets filled.
-bool PlaceFirstFiller(FillerFiles& fillers, const std::string& root)
+// that it is this drive's free space that gets filled. 0 or errno.
+int PlaceFirstFiller(FillerFiles& fillers, const std::string& root)
 {
     dev_t volume = 0;
-    if (root.empty() || DeviceOf(root, &volume) != 0)
-        return false;
+    if (root.empty())
+        return ENOENT;
+    if (const int err = DeviceOf(root, &volume))
+        return err;
     const std::string candidates[] = {root, HomeDirectory(), TemporaryDirectory()};
+    int last = EACCES;
     bool first = true;
     for (const std::string& directory : candidates) {
         const bool isRoot = first;
@@ -50,24 +74,92 @@ bool PlaceFirstFiller(FillerFiles& fillers, const std::string& root)
             continue;
         if (!isRoot && fillers.Device() != volume)
             continue;
-        // A filler that a crash left behind still holds the space it took.
+        // A named filler that a killed run left behind still holds the space
+        // it took.
         fillers.RemoveStale();
         const int err = fillers.Create();
         if (err == 0)
-            return true;
+            return 0;
+        last = err;
         if (!MayNotCreate(err))
-            return false;
+            return err;
     }
-    return false;
+    return last;
 }
 
-// Gives every filler's space back; a filler that cannot be removed leaves the
-// command, after all the others are gone.
-void RemoveFillers(FillerFiles& fillers)
+// Tells the Working window how far the fill has come: at the start, about
+// twice a second, at the end, and at every change of phase. The window
+// takes the figures without making the fill wait.
+class FillReporter {
+public:
+    FillReporter(IScopedWindow* window, char letter, const std::string& root, uint64_t total) : m_pWindow(window)
+    {
+        m_status.letter = letter;
+        m_status.mountPoint = root;
+        m_status.total = total;
+        Send();
+    }
+    void Written(uint64_t bytes)
+    {
+        m_status.written = bytes;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_last >= std::chrono::milliseconds(g_updateMilliseconds.load()))
+            Send();
+    }
+    void Phase(FillStatus::Phase phase, uint64_t bytes)
+    {
+        m_status.written = bytes;
+        if (m_status.phase == FillStatus::Filling)
+            Send();  // the last figures of the fill first
+        m_status.phase = phase;
+        Send();
+    }
+
+private:
+    void Send()
+    {
+        m_last = std::chrono::steady_clock::now();
+        if (m_pWindow)
+            m_pWindow->Update(m_status);
+    }
+    IScopedWindow* m_pWindow;
+    FillStatus m_status;
+    std::chrono::steady_clock::time_point m_last{};
+};
+
+struct CleanUp {
+    int flushError = 0;
+    std::string flushFailed;
+    int removeError = 0;
+    std::string removeFailed;
+};
+
+// Flushes, then removes every filler, then restores the reserve: the order
+// that holds on every way out. The pattern must reach the device before the
+// fillers are cut: the truncation drops pages that are still only in memory,
+// and the freed blocks would keep what they held before.
+CleanUp GiveBack(FillerFiles& fillers, std::optional<ReserveLift>& lift, FillReporter& reporter, uint64_t written)
 {
-    std::string failed;
-    if (const int err = fillers.Remove(&failed))
-        throw MakeFileException("removing", failed, err);
+    CleanUp c;
+    reporter.Phase(FillStatus::Flushing, written);
+    c.flushError = fillers.Flush(&c.flushFailed);
+    reporter.Phase(FillStatus::GivingBack, written);
+    c.removeError = fillers.Remove(&c.removeFailed);
+    lift.reset();
+    return c;
+}
+
+// The failure that happened first, then what it left behind.
+FileException CleanUpFailure(const CleanUp& c)
+{
+    if (c.flushError == 0)
+        return MakeFileException("removing", c.removeFailed, c.removeError);
+    FileException flush = MakeFileException("flushing", c.flushFailed, c.flushError);
+    if (c.removeError == 0)
+        return flush;
+    const FileException removal = MakeFileException("removing", c.removeFailed, c.removeError);
+    return FileException(flush.m_cause, flush.m_lOsError, flush.m_strFileName,
+                         std::string(flush.what()) + "\n" + removal.what());
 }
 
 } // namespace
@@ -78,47 +170,106 @@ void SetFreeSpaceFilledHook(FreeSpaceFilledHook hook)
     g_filledHook = std::move(hook);
 }
 
-int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
+void SetFillUpdateInterval(std::chrono::milliseconds interval) { g_updateMilliseconds = interval.count(); }
+
+void SetDiscardAfterWipe(bool discard) { g_discard = discard; }
+
+std::string UnreachedSpaceWarning(const std::vector<std::pair<std::string, uint64_t>>& unreached)
+{
+    std::string text = "Free space that the file system keeps for the administrator was not overwritten:\n";
+    for (const auto& [drive, bytes] : unreached)
+        text += "\n" + drive + " \u2014 " + FormatBytes(bytes);
+    text += "\n\nRun Tarnowick as administrator (root) to overwrite it too.";
+    return text;
+}
+
+int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* command)
 {
     const std::string letter(1, cLetter);
-    if (op.drives.ChangeDrive(nDrive) != 0)
+    if (op.drives.ChangeDrive(nDrive) != 0) {
+        RecordDrive(op, letter + ":", 0, false, causeBadPath, letter);
         return AskDiskError(op, letter);
+    }
+    const std::string root = op.drives.CurrentRoot();
+    const std::string drive = letter + ": " + root;
 
     // The volume's reserve comes back only after the fillers are gone,
-    // however the wipe ends.
+    // however the wipe ends: it is declared first and goes last.
     std::optional<ReserveLift> lift;
     FillerFiles fillers;
-    if (!PlaceFirstFiller(fillers, op.drives.CurrentRoot()))
+    if (const int err = PlaceFirstFiller(fillers, root)) {
+        RecordDrive(op, drive, 0, false, CauseFromErrno(err), letter);
         return AskDiskError(op, letter);
-    op.WarnIfCopyOnWrite(fillers.DirectoryFd(), op.drives.CurrentRoot());
+    }
+    op.WarnIfCopyOnWrite(fillers.DirectoryFd(), root);
 
     const std::string chunk = RepeatBuffer(op.m_wipeBuffer, kFillChunk / kWipeBufferSize);
 
     lift.emplace(fillers.Device());
-    const FillOutcome outcome = fillers.Fill(chunk.data(), chunk.size());
+    VolumeSpace space;
+    SpaceOf(fillers.DirectoryFd(), &space);
+    FillReporter reporter(command ? command->working : nullptr, cLetter, root, space.fillable);
+    const FillOutcome outcome = fillers.Fill(chunk.data(), chunk.size(),
+                                             [&reporter](unsigned long long written) { reporter.Written(written); });
+
     if (outcome.error != 0) {
         // Never leave the volume full for every other program: the fillers
-        // go before the user is asked.
-        RemoveFillers(fillers);
-        return AskDiskError(op, "Error Securing Disk [ " + std::to_string(CauseFromErrno(outcome.error)) + " ]");
+        // go before the user is asked. The failed write is what the user
+        // hears of first; a filler that could not be removed ends the
+        // command afterwards.
+        const CleanUp c = GiveBack(fillers, lift, reporter, outcome.bytes);
+        const int cause = CauseFromErrno(outcome.error);
+        const std::string text = "Error Securing Disk [ " + std::to_string(cause) + " ]";
+        RecordDrive(op, drive, outcome.bytes, false, cause, text);
+        const int answer = AskDiskError(op, text);
+        if (c.removeError != 0)
+            throw MakeFileException("removing", c.removeFailed, c.removeError);
+        return answer;
     }
 
+    if (outcome.stopped) {
+        // Ended from outside: what was written still reaches the device,
+        // and the space comes back before the program goes.
+        const CleanUp c = GiveBack(fillers, lift, reporter, outcome.bytes);
+        if (c.flushError != 0 || c.removeError != 0) {
+            const FileException e = CleanUpFailure(c);
+            RecordDrive(op, drive, outcome.bytes, false, e.m_cause, e.what());
+            throw e;
+        }
+        RecordDrive(op, drive, outcome.bytes, false, causeNone, "Stopped before the drive was full");
+        return 0;
+    }
+
+    // Full. What is still free now is what this user may not write.
+    VolumeSpace full;
+    const uint64_t unreached = SpaceOf(fillers.DirectoryFd(), &full) == 0 ? full.adminOnly : 0;
     {
         std::unique_lock lock(g_hookMutex);
         if (FreeSpaceFilledHook hook = g_filledHook) {
             lock.unlock();
-            hook(fillers.Directory(), fillers.Names());
+            hook(fillers.Directory(), fillers.Paths());
         }
     }
 
-    // The pattern must reach the device before the fillers are cut: the
-    // truncation drops pages that are still only in memory, and the freed
-    // blocks would keep what they held before.
-    std::string failed;
-    const int flushError = fillers.Flush(&failed);
-    RemoveFillers(fillers);
-    if (flushError != 0)
-        throw MakeFileException("flushing", failed, flushError);
+    const CleanUp c = GiveBack(fillers, lift, reporter, outcome.bytes);
+    if (c.flushError != 0 || c.removeError != 0) {
+        const FileException e = CleanUpFailure(c);
+        RecordDrive(op, drive, outcome.bytes, false, e.m_cause, e.what());
+        throw e;
+    }
+    // A solid-state drive still holds the blocks the fillers had, and
+    // whatever it remapped; discarding the free space lets it drop them.
+    // Where the device or the user's rights do not allow it, nothing is lost.
+    if (g_discard)
+        DiscardFreeSpace(fillers.DirectoryFd(), nullptr);
+
+    RecordDrive(op, drive, outcome.bytes, true, causeNone, "");
+    if (unreached > 0) {
+        if (command)
+            command->unreached.emplace_back(drive, unreached);
+        else if (!StopRequested())
+            op.host.Warning(UnreachedSpaceWarning({{drive, unreached}}));
+    }
     return 1;
 }
 
@@ -130,15 +281,35 @@ void SecureEmptySpace(Operation& op, const std::string& drives)
     // the Working window goes.
     const CurrentDriveKeeper keeper(op.drives);
 
+    FreeSpaceCommand command;
+    command.working = working.get();
     int answer = 1;
     std::string rest = drives, entry;
-    // Every entry ends with "!"; text after the last one is dropped.
-    while (answer != 0 && CSettings::NextListItem(rest, entry)) {
+    // Every entry ends with "!"; text after the last one is dropped. A stop
+    // asked for from outside ends the command as "Cancel Operation" would.
+    while (answer != 0 && !StopRequested() && CSettings::NextListItem(rest, entry)) {
         if (entry.empty())
             continue;
         const char letter = entry.front();
-        answer = WipeFreeSpace(op, int(static_cast<unsigned char>(letter)) - 64, letter);
+        answer = WipeFreeSpace(op, int(static_cast<unsigned char>(letter)) - 64, letter, &command);
     }
+    if (!command.unreached.empty() && !StopRequested())
+        op.host.Warning(UnreachedSpaceWarning(command.unreached));
+}
+
+void GiveBackLeftovers(IDriveTable& drives)
+{
+    std::set<std::string> listed;
+    auto sweep = [&listed](const std::string& directory) {
+        if (!directory.empty() && listed.insert(directory).second)
+            RemoveStaleFillersIn(directory);
+    };
+    for (const DriveInfo& drive : drives.ListDrives())
+        sweep(drive.root);
+    sweep(HomeDirectory());
+    sweep(TemporaryDirectory());
+    // With the fillers gone, the reserves they were allowed into come back.
+    RestoreLiftedReserves();
 }
 
 } // namespace tw

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Filler files on POSIX: created relative to an open directory so that a
-// renamed or replaced path cannot redirect them, written in large aligned
-// pieces, flushed, emptied and removed.
+// renamed or replaced path cannot redirect them, without a name where the
+// file system allows it, written in large aligned pieces, flushed, emptied
+// and removed.
 #include "platform/Filler.h"
 
+#include "platform/GiveBack.h"
+#include "platform/StopSignal.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <pthread.h>
@@ -16,11 +21,14 @@
 #include <fcntl.h>
 #include <mutex>
 #include <pwd.h>
+#include <linux/fs.h>
 #include <linux/types.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/random.h>
 #include <climits>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -34,6 +42,8 @@ constexpr unsigned long kExt4Checkpoint = _IOW('f', 43, __u32);
 std::mutex g_hookMutex;
 FillerNameSource g_nameSource;
 FillerWriteHook g_writeHook;
+FillerFlushHook g_flushHook;
+std::atomic<bool> g_namedOnly{false};
 
 std::string RandomName()
 {
@@ -96,60 +106,54 @@ void SetFillerWriteHook(FillerWriteHook hook)
     g_writeHook = std::move(hook);
 }
 
+void SetFillerFlushHook(FillerFlushHook hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    g_flushHook = std::move(hook);
+}
+
+void SetNamedFillersOnly(bool named) { g_namedOnly = named; }
+
 namespace {
 
-bool ReadSmallFile(const std::string& path, std::string& text)
+int FlushFiller(int fd)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buf[64];
-    const ssize_t n = read(fd, buf, sizeof buf - 1);
-    close(fd);
-    if (n <= 0)
-        return false;
-    text.assign(buf, size_t(n));
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return !text.empty();
+    std::unique_lock lock(g_hookMutex);
+    if (g_flushHook) {
+        FillerFlushHook hook = g_flushHook;
+        lock.unlock();
+        return hook(fd);
+    }
+    lock.unlock();
+    return fdatasync(fd) == 0 ? 0 : errno;
 }
 
-bool WriteSmallFile(const std::string& path, const std::string& text)
-{
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = write(fd, text.data(), text.size()) == ssize_t(text.size());
-    close(fd);
-    return ok;
-}
+bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
 } // namespace
 
-ReserveLift::ReserveLift(dev_t device)
+bool IsFillerName(const char* name)
 {
-    // /sys/dev/block/M:m leads to the block device, whose kernel name is the
-    // name of the volume's ext4 directory in sysfs.
-    const std::string link = "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
-    char resolved[PATH_MAX];
-    if (!realpath(link.c_str(), resolved))
-        return;
-    std::string name = resolved;
-    name = name.substr(name.rfind('/') + 1);
-    const std::string path = "/sys/fs/ext4/" + name + "/reserved_clusters";
-    std::string saved;
-    if (!ReadSmallFile(path, saved) || saved == "0")
-        return;
-    if (!WriteSmallFile(path, "0"))
-        return;
-    m_strPath = path;
-    m_strSaved = saved;
+    const size_t prefix = std::strlen(kFillerPrefix);
+    if (std::strncmp(name, kFillerPrefix, prefix) != 0)
+        return false;
+    const char* rest = name + prefix;
+    size_t n = 0;
+    for (; rest[n]; ++n)
+        if (n >= 16 || !IsHex(rest[n]))
+            return false;
+    return n == 16;
 }
 
-ReserveLift::~ReserveLift()
+int SpaceOf(int fd, VolumeSpace* space)
 {
-    if (!m_strSaved.empty())
-        WriteSmallFile(m_strPath, m_strSaved);
+    struct statvfs s {};
+    if (fstatvfs(fd, &s) != 0)
+        return errno;
+    const bool root = geteuid() == 0;
+    space->fillable = (unsigned long long)(root ? s.f_bfree : s.f_bavail) * s.f_frsize;
+    space->adminOnly = !root && s.f_bfree > s.f_bavail ? (unsigned long long)(s.f_bfree - s.f_bavail) * s.f_frsize : 0;
+    return 0;
 }
 
 int DeviceOf(const std::string& path, dev_t* device)
@@ -203,12 +207,10 @@ int FillerFiles::Open(const std::string& directory)
     return 0;
 }
 
-int FillerFiles::RemoveStale()
+int RemoveStaleFillers(int dirfd)
 {
-    if (m_dirfd < 0)
-        return 0;
     // fdopendir takes over the descriptor it is given; read through a copy.
-    const int listfd = openat(m_dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int listfd = openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listfd < 0)
         return 0;
     DIR* dir = fdopendir(listfd);
@@ -216,48 +218,108 @@ int FillerFiles::RemoveStale()
         close(listfd);
         return 0;
     }
-    std::vector<std::string> stale;
-    const size_t prefixLength = std::strlen(kFillerPrefix);
-    while (const dirent* entry = readdir(dir)) {
-        if (std::strncmp(entry->d_name, kFillerPrefix, prefixLength) != 0)
-            continue;
-        struct stat st;
-        if (fstatat(m_dirfd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        if (S_ISREG(st.st_mode) && st.st_uid == geteuid())
-            stale.emplace_back(entry->d_name);
-    }
+    std::vector<std::string> candidates;
+    while (const dirent* entry = readdir(dir))
+        if (IsFillerName(entry->d_name))
+            candidates.emplace_back(entry->d_name);
     closedir(dir);
+
     int removed = 0;
-    for (const std::string& name : stale) {
-        bool ours = false;
-        for (const File& f : m_files)
-            ours = ours || f.name == name;
-        // Removing the name frees the space; a further hard link to the same
-        // file would keep its contents, and those are not ours to destroy.
-        if (!ours && unlinkat(m_dirfd, name.c_str(), 0) == 0)
-            ++removed;
+    for (const std::string& name : candidates) {
+        // Looked at without following a link and before anything is opened:
+        // a device node or a FIFO with a filler's name is never opened.
+        struct stat st;
+        if (fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+            || st.st_nlink != 1 || st.st_uid != geteuid())
+            continue;
+        const int fd = openat(dirfd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // A running fill holds the lock of each of its fillers. Holding it
+        // here in turn keeps a fill that is just creating this name from
+        // taking it: that fill checks its name after it has the lock.
+        struct stat opened, named;
+        const bool stale = flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0
+            && fstatat(dirfd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && opened.st_ino == named.st_ino
+            && opened.st_dev == named.st_dev && opened.st_nlink == 1 && opened.st_uid == geteuid();
+        if (stale) {
+            // Cutting it first gives the space back even while some other
+            // program still has the file open.
+            [[maybe_unused]] const int t = ftruncate(fd, 0);
+            if (unlinkat(dirfd, name.c_str(), 0) == 0)
+                ++removed;
+        }
+        close(fd);
     }
     return removed;
 }
+
+int RemoveStaleFillersIn(const std::string& directory)
+{
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    const int removed = RemoveStaleFillers(fd);
+    close(fd);
+    return removed;
+}
+
+int FillerFiles::RemoveStale() { return m_dirfd < 0 ? 0 : RemoveStaleFillers(m_dirfd); }
 
 int FillerFiles::Create()
 {
     if (m_dirfd < 0)
         return EBADF;
+    if (!m_bNamed && !g_namedOnly) {
+        // Without a name the filler cannot outlive the process: the kernel
+        // frees its blocks when the last descriptor closes, also after
+        // SIGKILL or a crash.
+        const int fd = openat(m_dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            m_files.push_back({fd, {}, 0, -1});
+            return 0;
+        }
+        // File systems without O_TMPFILE (FAT, older kernels) say so in one
+        // of these ways; anything else is a real failure here too.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return errno;
+    }
+    m_bNamed = true;
+    return CreateNamed();
+}
+
+int FillerFiles::CreateNamed()
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = RandomName();
         // O_EXCL with O_CREAT never opens what is already there, a planted
         // link included; O_NOFOLLOW says the same for the last component.
         const int fd = openat(m_dirfd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            m_files.push_back({fd, name, 0});
+        if (fd < 0) {
+            if (errno != EEXIST)
+                return errno;
+            continue;
+        }
+        // The lock tells every other instance that this filler is in use.
+        // Another instance that took the lock first is removing the name as
+        // stale; once the lock is ours the name must still be this file.
+        struct stat opened, named;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0
+            && fstatat(m_dirfd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && opened.st_ino == named.st_ino
+            && opened.st_dev == named.st_dev) {
+            m_files.push_back({fd, name, 0, HoldFiller(m_dirfd, fd, name.c_str())});
             return 0;
         }
-        if (errno != EEXIST)
-            return errno;
+        close(fd);
     }
     return EEXIST;
+}
+
+std::string FillerFiles::ShownName(const File& file) const
+{
+    if (file.name.empty())
+        return "a filler in " + m_strDirectory;
+    return m_strDirectory + (m_strDirectory.size() > 0 && m_strDirectory.back() == '/' ? "" : "/") + file.name;
 }
 
 namespace {
@@ -289,7 +351,7 @@ private:
 
 } // namespace
 
-FillOutcome FillerFiles::Fill(const char* chunk, size_t size)
+FillOutcome FillerFiles::Fill(const char* chunk, size_t size, const FillProgressFn& progress)
 {
     const HoldFileSizeSignal hold;
     FillOutcome outcome;
@@ -305,6 +367,13 @@ FillOutcome FillerFiles::Fill(const char* chunk, size_t size)
     // left, down to single bytes.
     size_t length = size;
     for (;;) {
+        // A stop asked for from outside (SIGTERM, the display gone) ends the
+        // fill between two writes; the caller cleans up as after a full
+        // volume.
+        if (StopRequested()) {
+            outcome.stopped = true;
+            return outcome;
+        }
         File& file = m_files.back();
         // Every write starts at the pattern byte that belongs at the file's
         // current offset, so the pattern stays aligned after a short write.
@@ -313,6 +382,8 @@ FillOutcome FillerFiles::Fill(const char* chunk, size_t size)
         if (n > 0) {
             file.size += (unsigned long long)n;
             outcome.bytes += (unsigned long long)n;
+            if (progress)
+                progress(outcome.bytes);
             if (size_t(n) < length)
                 length = std::min(length / 2, size - 16);
             continue;
@@ -351,10 +422,11 @@ int FillerFiles::Flush(std::string* failed)
 {
     int first = 0;
     for (const File& file : m_files) {
-        if (fdatasync(file.fd) != 0 && first == 0) {
-            first = errno;
+        const int err = FlushFiller(file.fd);
+        if (err != 0 && first == 0) {
+            first = err;
             if (failed)
-                *failed = m_strDirectory + "/" + file.name;
+                *failed = ShownName(file);
         }
     }
     // A large filler needs blocks for its own extent tree, and those blocks
@@ -377,7 +449,7 @@ int FillerFiles::Remove(std::string* failed)
         if (first == 0) {
             first = errno;
             if (failed)
-                *failed = m_strDirectory + "/" + file.name;
+                *failed = ShownName(file);
         }
     };
     for (File& file : m_files) {
@@ -385,22 +457,42 @@ int FillerFiles::Remove(std::string* failed)
         // something else might still hold the file open.
         if (ftruncate(file.fd, 0) != 0)
             note(file);
+        // The name goes while the lock is still held, so no other instance
+        // can take it for a stale filler in between.
+        if (!file.name.empty() && unlinkat(m_dirfd, file.name.c_str(), 0) != 0)
+            note(file);
+        ReleaseFiller(file.slot);
         if (close(file.fd) != 0)
             note(file);
         file.fd = -1;
-        if (unlinkat(m_dirfd, file.name.c_str(), 0) != 0)
-            note(file);
     }
     m_files.clear();
     return first;
 }
 
-std::vector<std::string> FillerFiles::Names() const
+std::vector<std::string> FillerFiles::Paths() const
 {
-    std::vector<std::string> names;
+    std::vector<std::string> paths;
     for (const File& file : m_files)
-        names.push_back(file.name);
-    return names;
+        paths.push_back(file.name.empty() ? "/proc/self/fd/" + std::to_string(file.fd) : m_strDirectory + "/" + file.name);
+    return paths;
+}
+
+int DiscardFreeSpace(int fd, unsigned long long* discarded)
+{
+    // Blocks just freed by the truncation stay busy until the journal
+    // commits (ext4 cannot reuse or discard them before); the commit that
+    // syncfs forces makes them free space the discard reaches.
+    syncfs(fd);
+    fstrim_range range{};
+    range.start = 0;
+    range.len = ~0ULL;
+    range.minlen = 0;
+    if (ioctl(fd, FITRIM, &range) != 0)
+        return errno;
+    if (discarded)
+        *discarded = range.len;
+    return 0;
 }
 
 } // namespace tw

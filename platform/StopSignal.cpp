@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <mutex>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace tw {
@@ -81,6 +82,22 @@ void RequestStop()
     int expected = 0;
     g_stop.compare_exchange_strong(expected, -1);
     Wake();
+}
+
+void ReraiseStopSignal()
+{
+    const int signal = StopSignalNumber();
+    if (signal == 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signal);
 }
 
 void ClearStopRequest()

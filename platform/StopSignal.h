@@ -28,4 +28,9 @@ void RequestStop();
 // Forgets an earlier request (tests, and a front end that handled it).
 void ClearStopRequest();
 
+// After the clean-up: ends the process by the signal that asked for the
+// stop, with the signal's default action, so that whoever sent it sees it
+// took effect. Returns only when no signal asked for the stop.
+void ReraiseStopSignal();
+
 } // namespace tw

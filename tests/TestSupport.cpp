@@ -3,6 +3,7 @@
 
 #include "app/CommandIds.h"
 #include "app/Operation.h"
+#include "platform/Filler.h"
 
 #include "prefs/Settings.h"
 
@@ -13,12 +14,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
 #include <sstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -169,11 +172,13 @@ private:
 
 class CountedWindow : public IScopedWindow {
 public:
-    explicit CountedWindow(int& alive) : m_alive(alive) { ++m_alive; }
+    CountedWindow(int& alive, std::vector<FillStatus>& fills) : m_alive(alive), m_fills(fills) { ++m_alive; }
     ~CountedWindow() override { --m_alive; }
+    void Update(const FillStatus& status) override { m_fills.push_back(status); }
 
 private:
     int& m_alive;
+    std::vector<FillStatus>& m_fills;
 };
 } // namespace
 
@@ -182,7 +187,7 @@ std::unique_ptr<IProgress> ScriptedHost::CreateProgress() { return std::make_uni
 std::unique_ptr<IScopedWindow> ScriptedHost::ShowWorking()
 {
     ++workingShown;
-    return std::make_unique<CountedWindow>(workingAlive);
+    return std::make_unique<CountedWindow>(workingAlive, fills);
 }
 
 std::vector<DriveInfo> FakeDriveTable::ListDrives()
@@ -251,6 +256,10 @@ LoopExt4Mount::LoopExt4Mount(int megabytes, const std::string& fsType)
         m_reason = "mkfs." + fsType + " or losetup is missing";
         return;
     }
+    if (RunCommand("grep -qw " + fsType + " /proc/filesystems || modprobe -q " + fsType + " 2>/dev/null") != 0) {
+        m_reason = "this kernel has no " + fsType + " file system";
+        return;
+    }
     char tmpl[] = "/tmp/tarnowick-loop-XXXXXX";
     if (!mkdtemp(tmpl)) {
         m_reason = "mkdtemp failed";
@@ -260,7 +269,9 @@ LoopExt4Mount::LoopExt4Mount(int megabytes, const std::string& fsType)
     m_image = m_dir + "/disk.img";
     m_mountPoint = m_dir + "/mnt";
     mkdir(m_mountPoint.c_str(), 0755);
-    const std::string options = fsType == "ext4" ? "-q -F -E lazy_itable_init=0,lazy_journal_init=0" : "-q -f";
+    const std::string options = fsType == "ext4" ? "-q -F -E lazy_itable_init=0,lazy_journal_init=0"
+        : fsType == "vfat"                        ? ""
+                                                  : "-q -f";
     const std::string make = "truncate -s " + std::to_string(megabytes) + "M " + m_image
         + " && mkfs." + fsType + " " + options + " " + m_image + " >/dev/null 2>&1";
     if (RunCommand(make) != 0) {
@@ -288,6 +299,25 @@ LoopExt4Mount::~LoopExt4Mount()
         RunCommand("umount -l " + m_mountPoint + " 2>/dev/null");
     if (!m_dir.empty())
         RemoveTree(m_dir);
+}
+
+unsigned long long FreeBlocks(const std::string& path)
+{
+    struct statvfs s {};
+    EXPECT_EQ(statvfs(path.c_str(), &s), 0) << path;
+    return s.f_bfree;
+}
+
+std::vector<std::string> FillersIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(directory.c_str())) {
+        while (const dirent* e = readdir(dir))
+            if (std::string(e->d_name).rfind(kFillerPrefix, 0) == 0)
+                names.emplace_back(e->d_name);
+        closedir(dir);
+    }
+    return names;
 }
 
 bool FileContains(const std::string& path, const std::string& needle)

@@ -65,6 +65,7 @@ public:
     ProgressLog progress;
     int workingShown = 0;
     int workingAlive = 0;
+    std::vector<FillStatus> fills;  // every Update() of the Working window
 
     int Confirm(const std::string& path) override;
     int FileError(const std::string& file, const std::string& message) override;
@@ -124,6 +125,11 @@ private:
     std::string m_reason;
     bool m_mounted = false;
 };
+
+// Free blocks of the volume of `path` (statvfs f_bfree).
+unsigned long long FreeBlocks(const std::string& path);
+// The names in `directory` that start like a free-space filler's.
+std::vector<std::string> FillersIn(const std::string& directory);
 
 // True when `needle` occurs anywhere in the file (read in chunks).
 bool FileContains(const std::string& path, const std::string& needle);

@@ -210,6 +210,8 @@ int main(int argc, char** argv)
     // nobody else's.
     test::TempDir runtime;
     setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    test::TempDir run;
+    setenv("TARNOWICK_RUN_DIR", run.Path().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     CTarnowickApp app(argc, argv);
     g_app = &app;

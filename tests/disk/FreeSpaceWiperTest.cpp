@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
@@ -23,6 +24,10 @@
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
+#include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace tw;
@@ -32,25 +37,6 @@ namespace {
 
 constexpr char X = 'X';
 constexpr int kDriveX = X - 64;
-
-unsigned long long FreeBlocks(const std::string& path)
-{
-    struct statvfs s {};
-    EXPECT_EQ(statvfs(path.c_str(), &s), 0) << path;
-    return s.f_bfree;
-}
-
-std::vector<std::string> FillersIn(const std::string& directory)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (const dirent* e = readdir(dir))
-            if (std::string(e->d_name).rfind(kFillerPrefix, 0) == 0)
-                names.emplace_back(e->d_name);
-        closedir(dir);
-    }
-    return names;
-}
 
 // Writes until the volume takes no more.
 void FillUp(const std::string& path)
@@ -73,8 +59,15 @@ struct Seams {
         SetFreeSpaceFilledHook(nullptr);
         SetFillerNameSource(nullptr);
         SetFillerWriteHook(nullptr);
+        SetFillerFlushHook(nullptr);
+        SetNamedFillersOnly(false);
+        SetFillUpdateInterval(std::chrono::milliseconds(500));
+        SetDiscardAfterWipe(true);
     }
 };
+
+// A name of the exact form the wiper gives its named fillers.
+std::string FillerName(const char* sixteenHexDigits) { return std::string(kFillerPrefix) + sixteenHexDigits; }
 
 struct EnvVar {
     EnvVar(const char* name, const std::string& value) : m_name(name)
@@ -137,12 +130,15 @@ TEST_F(FreeSpaceWipe, FillsEveryFreeByteWithThePatternThenGivesTheSpaceBack)
         EXPECT_EQ(directory, mount.Path());
         EXPECT_EQ(FreeBlocks(mount.Path()), 0u) << "free space left unfilled";
         ASSERT_EQ(fillers.size(), 1u);
-        const std::string content = ReadFile(directory + "/" + fillers[0]);
+        const std::string content = ReadFile(fillers[0]);
         EXPECT_EQ(content.size(), freeBefore * 4096);
         EXPECT_TRUE(content == Pattern(content.size())) << "the filler does not hold the pattern";
         struct stat st {};
-        ASSERT_EQ(lstat((directory + "/" + fillers[0]).c_str(), &st), 0);
+        ASSERT_EQ(stat(fillers[0].c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0600u);
+        // tmpfs has O_TMPFILE: the filler has no name that could outlive
+        // the program.
+        EXPECT_TRUE(FillersIn(directory).empty());
     });
 
     EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
@@ -183,7 +179,7 @@ TEST_F(FreeSpaceWipe, AFullFileSizeGoesOnInFurtherFillers)
         fillerCount = fillers.size();
         EXPECT_EQ(FreeBlocks(directory), 0u);
         for (const std::string& name : fillers) {
-            const std::string content = ReadFile(directory + "/" + name);
+            const std::string content = ReadFile(name);
             EXPECT_LE(content.size(), limit);
             EXPECT_TRUE(content == Pattern(content.size())) << name;
         }
@@ -280,7 +276,9 @@ TEST_F(FreeSpaceWipe, APlantedLinkAtAFillerNameIsNeverFollowed)
     ASSERT_EQ(symlink(precious.c_str(), (mount.Path() + "/" + linkToFile).c_str()), 0);
     ASSERT_EQ(symlink(absent.c_str(), (mount.Path() + "/" + linkToNothing).c_str()), 0);
 
-    // The first names the wiper draws are exactly the planted ones.
+    // The first names the wiper draws are exactly the planted ones; the
+    // volume acts as one without unnamed files, so that names are drawn.
+    SetNamedFillersOnly(true);
     std::deque<std::string> names = {linkToFile, linkToNothing};
     SetFillerNameSource([&] {
         if (names.empty())
@@ -295,8 +293,9 @@ TEST_F(FreeSpaceWipe, APlantedLinkAtAFillerNameIsNeverFollowed)
     EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
     EXPECT_TRUE(names.empty()) << "the planted names were never tried";
     ASSERT_EQ(used.size(), 1u);
-    EXPECT_NE(used[0], linkToFile);
-    EXPECT_NE(used[0], linkToNothing);
+    EXPECT_EQ(used[0].rfind(mount.Path() + "/" + kFillerPrefix, 0), 0u) << used[0];
+    EXPECT_NE(used[0], mount.Path() + "/" + linkToFile);
+    EXPECT_NE(used[0], mount.Path() + "/" + linkToNothing);
     EXPECT_EQ(ReadFile(precious), "precious contents");
     EXPECT_FALSE(Exists(absent));
     struct stat st {};
@@ -307,24 +306,24 @@ TEST_F(FreeSpaceWipe, APlantedLinkAtAFillerNameIsNeverFollowed)
 
 TEST_F(FreeSpaceWipe, AFillerLeftByACrashIsRemovedFirst)
 {
-    const std::string stale = mount.Path() + "/" + kFillerPrefix + "0123456789abcdef";
+    const std::string stale = mount.Path() + "/" + FillerName("0123456789abcdef");
     WriteFile(stale, Pattern(2 << 20));
-    const std::string foreign = mount.Path() + "/" + kFillerPrefix + "someoneelse";
+    const std::string foreign = mount.Path() + "/" + FillerName("fedcba9876543210");
     WriteFile(foreign, "not ours");
     ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
     const unsigned long long freeWithStale = FreeBlocks(mount.Path());
 
     unsigned long long filledBytes = 0;
-    SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>& fillers) {
+    SetFreeSpaceFilledHook([&](const std::string&, const std::vector<std::string>& fillers) {
         for (const std::string& name : fillers)
-            filledBytes += ReadFile(directory + "/" + name).size();
+            filledBytes += ReadFile(name).size();
     });
     EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
     EXPECT_FALSE(Exists(stale));
     EXPECT_EQ(ReadFile(foreign), "not ours");
     // The space the stale filler held was wiped too.
     EXPECT_GE(filledBytes, (freeWithStale + 512) * 4096);
-    EXPECT_EQ(FillersIn(mount.Path()), std::vector<std::string>{kFillerPrefix + std::string("someoneelse")});
+    EXPECT_EQ(FillersIn(mount.Path()), std::vector<std::string>{FillerName("fedcba9876543210")});
 }
 
 TEST_F(FreeSpaceWipe, AnyOtherWriteFailureRemovesTheFillersBeforeAsking)
@@ -366,7 +365,7 @@ TEST_F(FreeSpaceWipe, AnyOtherWriteFailureRemovesTheFillersBeforeAsking)
 // The command: the list of drives, the answers, the current drive.
 TEST_F(FreeSpaceWipe, AMissingLetterIsReportedAndIgnoreGoesOn)
 {
-    const std::string stale = mount.Path() + "/" + kFillerPrefix + "stale";
+    const std::string stale = mount.Path() + "/" + FillerName("00000000000000aa");
     WriteFile(stale, "x");
     host.diskErrorAnswers = {IDC_IGNORE};
 
@@ -381,7 +380,7 @@ TEST_F(FreeSpaceWipe, AMissingLetterIsReportedAndIgnoreGoesOn)
 
 TEST_F(FreeSpaceWipe, CancelOrEscapeSkipsTheRemainingDrives)
 {
-    const std::string stale = mount.Path() + "/" + kFillerPrefix + "stale";
+    const std::string stale = mount.Path() + "/" + FillerName("00000000000000aa");
     for (int answer : {IDC_CANCEL_OPERATION, IDCANCEL}) {
         WriteFile(stale, "x");
         host.questions.clear();
@@ -401,7 +400,7 @@ TEST_F(FreeSpaceWipe, EmptyEntriesAreSkippedAndAnUnterminatedTailIsDropped)
     TmpfsMount other("1M");
     ASSERT_TRUE(other.Available()) << other.SkipReason();
     drives.roots['Y'] = other.Path();
-    const std::string staleY = other.Path() + "/" + kFillerPrefix + "stale";
+    const std::string staleY = other.Path() + "/" + FillerName("00000000000000bb");
     WriteFile(staleY, "y");
 
     SecureEmptySpace(op, "!!X!!Y");
@@ -433,6 +432,7 @@ TEST_F(FreeSpaceWipe, AFailingFlushIsAFileExceptionAfterTheFillersAreGone)
 {
     // A filler whose descriptor is swapped for a pipe behind the wiper's
     // back cannot be flushed; the wiper must still remove it, then say so.
+    SetNamedFillersOnly(true);
     int fillerFd = -1;
     SetFillerWriteHook([&](int fd, const char* data, size_t size) -> ssize_t {
         fillerFd = fd;
@@ -449,9 +449,231 @@ TEST_F(FreeSpaceWipe, AFailingFlushIsAFileExceptionAfterTheFillersAreGone)
         WipeFreeSpace(op, kDriveX, X);
         ADD_FAILURE() << "no exception";
     } catch (const FileException& e) {
-        EXPECT_NE(std::string(e.what()).find(kFillerPrefix), std::string::npos) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Error flushing " + mount.Path() + "/" + kFillerPrefix, 0), 0u) << e.what();
     }
     EXPECT_TRUE(FillersIn(mount.Path()).empty());
+}
+
+// The figures the Working window is given: from 0 up to the free space
+// found at the start, never going back, then the flush and the give-back.
+TEST_F(FreeSpaceWipe, ProgressFiguresGrowAndReachTheTotal)
+{
+    SetFillUpdateInterval(std::chrono::milliseconds(0));
+    const unsigned long long freeBefore = FreeBlocks(mount.Path());
+    SecureEmptySpace(op, "X!");
+    ASSERT_GE(host.fills.size(), 5u);
+    const FillStatus& first = host.fills.front();
+    EXPECT_EQ(first.phase, FillStatus::Filling);
+    EXPECT_EQ(first.letter, X);
+    EXPECT_EQ(first.mountPoint, mount.Path());
+    EXPECT_EQ(first.written, 0u);
+    EXPECT_EQ(first.total, freeBefore * 4096);
+
+    size_t i = 0;
+    uint64_t last = 0;
+    int grew = 0;
+    for (; i < host.fills.size() && host.fills[i].phase == FillStatus::Filling; ++i) {
+        EXPECT_EQ(host.fills[i].total, first.total);
+        EXPECT_GE(host.fills[i].written, last);
+        grew += host.fills[i].written > last;
+        last = host.fills[i].written;
+    }
+    EXPECT_GE(grew, 3) << "the figures did not grow along the fill";
+    EXPECT_EQ(last, first.total) << "the fill did not reach the free space found at the start";
+    ASSERT_EQ(host.fills.size(), i + 2);
+    EXPECT_EQ(host.fills[i].phase, FillStatus::Flushing);
+    EXPECT_EQ(host.fills[i + 1].phase, FillStatus::GivingBack);
+
+    ASSERT_EQ(host.records.size(), 1u);
+    EXPECT_EQ(host.records[0].kind, ItemKind::Drive);
+    EXPECT_EQ(host.records[0].path, "X: " + mount.Path());
+    EXPECT_EQ(host.records[0].size, first.total);
+    EXPECT_TRUE(host.records[0].destroyed);
+}
+
+// The flush fails (the device), and a named filler then cannot be removed:
+// the user hears of the flush first, then of the filler left behind.
+TEST_F(FreeSpaceWipe, AFailedFlushIsReportedFirstThenWhatCouldNotBeRemoved)
+{
+    SetNamedFillersOnly(true);
+    SetFillerFlushHook([](int) { return EIO; });
+    bool locked = false;
+    SetFreeSpaceFilledHook([&](const std::string&, const std::vector<std::string>&) {
+        locked = SetImmutable(mount.Path(), true);
+    });
+    struct Unlock {
+        std::string path;
+        ~Unlock() { SetImmutable(path, false); }
+    } unlock{mount.Path()};
+
+    std::string what;
+    try {
+        WipeFreeSpace(op, kDriveX, X);
+        ADD_FAILURE() << "no exception";
+    } catch (const FileException& e) {
+        what = e.what();
+        EXPECT_EQ(e.m_cause, causeHardIO);
+    }
+    SetImmutable(mount.Path(), false);
+    const std::vector<std::string> left = FillersIn(mount.Path());
+    if (!locked)
+        GTEST_SKIP() << "this kernel's tmpfs has no immutable flag";
+    ASSERT_EQ(left.size(), 1u);
+    const std::string filler = mount.Path() + "/" + left[0];
+    EXPECT_EQ(what, "Error flushing " + filler + ": " + strerror(EIO) + " [ 10 ]\nError removing " + filler + ": "
+                        + strerror(EPERM) + " [ 5 ]");
+    // Cut to nothing all the same: the space is back even with the name.
+    EXPECT_EQ(ReadFile(filler).size(), 0u);
+    ASSERT_EQ(host.records.size(), 1u);
+    EXPECT_FALSE(host.records[0].destroyed);
+    EXPECT_EQ(host.records[0].cause, causeHardIO);
+    EXPECT_EQ(host.records[0].message, what);
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(FreeSpaceWipe, AFailedWriteIsAskedAboutBeforeAFillerLeftBehindEndsTheCommand)
+{
+    SetNamedFillersOnly(true);
+    int writes = 0;
+    bool locked = false;
+    SetFillerWriteHook([&](int fd, const char* data, size_t size) -> ssize_t {
+        if (++writes > 2) {
+            locked = SetImmutable(mount.Path(), true);
+            errno = EIO;
+            return -1;
+        }
+        return write(fd, data, size);
+    });
+    struct Unlock {
+        std::string path;
+        ~Unlock() { SetImmutable(path, false); }
+    } unlock{mount.Path()};
+    host.diskErrorAnswers = {IDC_IGNORE};
+
+    bool thrown = false;
+    try {
+        WipeFreeSpace(op, kDriveX, X);
+    } catch (const FileException& e) {
+        thrown = true;
+        EXPECT_EQ(std::string(e.what()).rfind("Error removing " + mount.Path() + "/" + kFillerPrefix, 0), 0u) << e.what();
+    }
+    SetImmutable(mount.Path(), false);
+    if (!locked)
+        GTEST_SKIP() << "this kernel's tmpfs has no immutable flag";
+    EXPECT_TRUE(thrown);
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0].first, "Error Securing Disk [ 10 ]");
+    for (const std::string& name : FillersIn(mount.Path()))
+        unlink((mount.Path() + "/" + name).c_str());
+}
+
+// Two fills of one volume at the same time, each in its own thread as two
+// instances would run: neither takes the other's filler for a stale one,
+// both end at the full volume without an error, and the space comes back.
+void TwoFillsAtOnce(const std::string& root, bool named)
+{
+    SetNamedFillersOnly(named);
+    const unsigned long long freeBefore = FreeBlocks(root);
+    WipeBuffer buffer{};
+    FillWipeBuffer(buffer);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    int started = 0;            // fills that have written once
+    size_t fillersSeen = 0;     // named fillers present when both had started
+    thread_local bool wrote = false;
+    SetFillerWriteHook([&](int fd, const char* data, size_t size) -> ssize_t {
+        if (!wrote) {
+            wrote = true;
+            std::unique_lock lock(mutex);
+            ++started;
+            changed.notify_all();
+            // The first fill waits here until the second has placed its
+            // filler (and so has looked for stale ones) and written too.
+            changed.wait_for(lock, std::chrono::seconds(60), [&] { return started >= 2; });
+            if (fillersSeen == 0)
+                fillersSeen = FillersIn(root).size();
+        }
+        return write(fd, data, size);
+    });
+    auto fill = [&](int* result, ScriptedHost* host) {
+        wrote = false;
+        FakeDriveTable drives;
+        drives.roots[X] = root;
+        Operation op(buffer, *host, drives);
+        *result = WipeFreeSpace(op, kDriveX, X);
+    };
+    ScriptedHost hostA, hostB;
+    int resultA = -1, resultB = -1;
+    std::thread a(fill, &resultA, &hostA);
+    {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, std::chrono::seconds(60), [&] { return started >= 1; });
+    }
+    std::thread b(fill, &resultB, &hostB);
+    a.join();
+    b.join();
+
+    EXPECT_EQ(resultA, 1);
+    EXPECT_EQ(resultB, 1);
+    EXPECT_TRUE(hostA.questions.empty());
+    EXPECT_TRUE(hostB.questions.empty());
+    ASSERT_EQ(hostA.records.size(), 1u);
+    ASSERT_EQ(hostB.records.size(), 1u);
+    EXPECT_TRUE(hostA.records[0].destroyed);
+    EXPECT_TRUE(hostB.records[0].destroyed);
+    if (named) {
+        EXPECT_EQ(fillersSeen, 2u) << "one fill removed the other's filler";
+    }
+    EXPECT_TRUE(FillersIn(root).empty());
+    EXPECT_EQ(FreeBlocks(root), freeBefore);
+}
+
+TEST_F(FreeSpaceWipe, TwoFillsOfOneVolumeAtOnceBothEndWithoutError)
+{
+    TwoFillsAtOnce(mount.Path(), false);
+}
+
+TEST_F(FreeSpaceWipe, TwoFillsWithNamedFillersLeaveEachOthersFillersAlone)
+{
+    TwoFillsAtOnce(mount.Path(), true);
+}
+
+// A FAT volume has no unnamed files: the fillers get names, hold a lock,
+// and are gone afterwards.
+TEST(FreeSpaceWipeVfat, NamedFillersAreUsedWhereTheFileSystemHasNoUnnamedFiles)
+{
+    LoopExt4Mount disk(64, "vfat");
+    if (!disk.Available())
+        GTEST_SKIP() << disk.SkipReason();
+    Seams seams;
+    const unsigned long long freeBefore = FreeBlocks(disk.Path());
+    std::vector<std::string> seen;
+    SetFreeSpaceFilledHook([&](const std::string&, const std::vector<std::string>& fillers) {
+        seen = FillersIn(disk.Path());
+        EXPECT_EQ(seen.size(), fillers.size());
+        for (const std::string& path : fillers) {
+            // Held by the running fill: nobody else may take it for stale.
+            const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_GE(fd, 0) << path;
+            EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0) << path << " is not locked";
+            close(fd);
+        }
+        EXPECT_EQ(RemoveStaleFillersIn(disk.Path()), 0);
+    });
+    WipeBuffer buffer{};
+    FillWipeBuffer(buffer);
+    ScriptedHost host;
+    FakeDriveTable drives;
+    drives.roots['F'] = disk.Path();
+    Operation op(buffer, host, drives);
+    EXPECT_EQ(WipeFreeSpace(op, 'F' - 64, 'F'), 1);
+    EXPECT_FALSE(seen.empty());
+    for (const std::string& name : seen)
+        EXPECT_TRUE(IsFillerName(name.c_str())) << name;
+    EXPECT_TRUE(FillersIn(disk.Path()).empty());
+    EXPECT_EQ(FreeBlocks(disk.Path()), freeBefore);
+    EXPECT_TRUE(host.questions.empty());
 }
 
 // The clusters an ext4 volume keeps back, as its sysfs entry says.
@@ -495,6 +717,9 @@ TEST(FreeSpaceWipeExt4, AFileRemovedWithUnlinkCannotBeFoundOnTheDeviceAfterTheWi
     Operation op(buffer, host, drives);
     const std::string reserve = ReserveOf(disk.Path());
     Seams seams;
+    // The discard would punch the overwritten blocks out of the image; here
+    // the overwrite itself must be seen on the device.
+    SetDiscardAfterWipe(false);
     unsigned long long freeWhenFull = ~0ULL;
     SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>&) {
         freeWhenFull = FreeBlocks(directory);
@@ -511,6 +736,41 @@ TEST(FreeSpaceWipeExt4, AFileRemovedWithUnlinkCannotBeFoundOnTheDeviceAfterTheWi
     ASSERT_TRUE(disk.Unmount());
     EXPECT_FALSE(FileContains(disk.Image(), marker));
     EXPECT_TRUE(FileContains(disk.Image(), Pattern(4096)));
+}
+
+// After the wipe the free space is discarded, as fstrim does: a loop device
+// passes that on by punching holes into its image, so the image shrinks to
+// about what the file system uses.
+TEST(FreeSpaceWipeExt4, TheFreeSpaceIsDiscardedAfterTheWipe)
+{
+    LoopExt4Mount disk(64);
+    if (!disk.Available())
+        GTEST_SKIP() << disk.SkipReason();
+    Seams seams;
+    auto allocated = [&] {
+        struct stat st {};
+        EXPECT_EQ(stat(disk.Image().c_str(), &st), 0);
+        return (unsigned long long)st.st_blocks * 512;
+    };
+    unsigned long long whenFull = 0;
+    SetFreeSpaceFilledHook([&](const std::string& directory, const std::vector<std::string>&) {
+        const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        syncfs(fd);
+        close(fd);
+        whenFull = allocated();
+    });
+    WipeBuffer buffer{};
+    FillWipeBuffer(buffer);
+    ScriptedHost host;
+    FakeDriveTable drives;
+    drives.roots['E'] = disk.Path();
+    Operation op(buffer, host, drives);
+    EXPECT_EQ(WipeFreeSpace(op, 'E' - 64, 'E'), 1);
+    EXPECT_GT(whenFull, 48ull << 20) << "the image did not take the fill";
+    const unsigned long long after = allocated();
+    if (after >= whenFull)
+        GTEST_SKIP() << "this loop device does not pass discards on";
+    EXPECT_LT(after, whenFull / 2);
 }
 
 } // namespace
