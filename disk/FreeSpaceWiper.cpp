@@ -30,6 +30,28 @@ int AskDiskError(Operation& op, const std::string& text)
     return op.host.DiskError(text) == IDC_IGNORE ? 1 : 0;
 }
 
+// The drive's outcome for the record: "E: /media/stick" ("Q:" for a letter
+// that names no mounted volume), the bytes of pattern written into its
+// free space.
+void RecordDrive(Operation& op, const std::string& letter, const std::string& root, uint64_t written,
+                 bool wiped, int cause, const std::string& message)
+{
+    ItemResult item;
+    item.kind = ItemKind::Drive;
+    item.path = root.empty() ? letter + ":" : letter + ": " + root;
+    item.size = written;
+    item.destroyed = wiped;
+    item.cause = cause;
+    item.message = message;
+    op.host.Record(item);
+}
+
+int DriveLeft(Operation& op, const std::string& letter, const std::string& root, int cause, const std::string& text)
+{
+    RecordDrive(op, letter, root, 0, false, cause, text);
+    return AskDiskError(op, text);
+}
+
 bool MayNotCreate(int err) { return err == EACCES || err == EPERM || err == EROFS; }
 
 // Opens the directory for the drive's fillers and creates the first one:
@@ -82,14 +104,14 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
 {
     const std::string letter(1, cLetter);
     if (op.drives.ChangeDrive(nDrive) != 0)
-        return AskDiskError(op, letter);
+        return DriveLeft(op, letter, "", 0, letter);
 
     // The volume's reserve comes back only after the fillers are gone,
     // however the wipe ends.
     std::optional<ReserveLift> lift;
     FillerFiles fillers;
     if (!PlaceFirstFiller(fillers, op.drives.CurrentRoot()))
-        return AskDiskError(op, letter);
+        return DriveLeft(op, letter, op.drives.CurrentRoot(), 0, letter);
     op.WarnIfCopyOnWrite(fillers.DirectoryFd(), op.drives.CurrentRoot());
 
     const std::string chunk = RepeatBuffer(op.m_wipeBuffer, kFillChunk / kWipeBufferSize);
@@ -100,7 +122,8 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
         // Never leave the volume full for every other program: the fillers
         // go before the user is asked.
         RemoveFillers(fillers);
-        return AskDiskError(op, "Error Securing Disk [ " + std::to_string(CauseFromErrno(outcome.error)) + " ]");
+        const int cause = CauseFromErrno(outcome.error);
+        return DriveLeft(op, letter, op.drives.CurrentRoot(), cause, "Error Securing Disk [ " + std::to_string(cause) + " ]");
     }
 
     {
@@ -117,8 +140,13 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
     std::string failed;
     const int flushError = fillers.Flush(&failed);
     RemoveFillers(fillers);
-    if (flushError != 0)
-        throw MakeFileException("flushing", failed, flushError);
+    if (flushError != 0) {
+        // The record says what became of the drive before the command ends.
+        FileException e = MakeFileException("flushing", failed, flushError);
+        RecordDrive(op, letter, op.drives.CurrentRoot(), outcome.bytes, false, e.m_cause, e.what());
+        throw e;
+    }
+    RecordDrive(op, letter, op.drives.CurrentRoot(), outcome.bytes, true, 0, "");
     return 1;
 }
 
