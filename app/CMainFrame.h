@@ -6,6 +6,7 @@
 #include "app/CCommandRunner.h"
 #include "app/CGuiHost.h"
 #include "app/Operation.h"
+#include "app/SessionRecord.h"
 
 #include <QMainWindow>
 
@@ -20,6 +21,7 @@ class QToolBar;
 
 namespace tw {
 
+class CRecordModel;
 class CTarnowickView;
 
 class CMainFrame : public QMainWindow {
@@ -57,6 +59,12 @@ public:
     void OnHelpFinder();
     void OnContextHelp();
     void OnHelp();
+    // The record of this session, the report and the preview
+    // (MainFrameRecord.cpp, sweep/MainFramePreview.cpp).
+    void OnSaveReport();
+    void OnPreviewSweeps();
+    const CSessionRecord& SessionRecord() const { return *m_pRecord; }
+    CRecordModel* RecordModel() const { return m_pRecordModel; }
 
 signals:
     void aboutRequested();
@@ -69,6 +77,11 @@ private:
     void OnCreate();
     void InstallHelp();  // What's This texts of the commands, F1
     QAction* MakeAction(int id);
+    void InstallRecord();
+    // A destroying command's group in the record: opened before its
+    // operation runs, closed with a summary in the status bar after.
+    bool BeginRecord();
+    void EndRecord();
 
     QStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;
@@ -78,6 +91,11 @@ private:
     std::map<int, QAction*> m_actions;
     CGuiHost m_host;
     CCommandRunner m_runner;
+    // Shared with the model: the window's children, the model among them,
+    // are destroyed after the frame's own members.
+    std::shared_ptr<CSessionRecord> m_pRecord;
+    CRecordModel* m_pRecordModel = nullptr;
+    int m_nCommand = 0;  // the command being handled, 0 between commands
 };
 
 } // namespace tw
