@@ -3,6 +3,7 @@
 
 #include "app/CGuiHost.h"
 
+#include <QFont>
 #include <QMetaObject>
 
 namespace tw {
@@ -127,6 +128,13 @@ QVariant CRecordModel::data(const QModelIndex& index, int role) const
     const RowKind kind = KindOf(index);
     if (role == RowKindRole)
         return int(kind);
+    // A command's heading stands out; its summary reads as a conclusion.
+    if (role == Qt::FontRole && (kind == CommandRow || kind == SummaryRow)) {
+        QFont font;
+        font.setBold(kind == CommandRow);
+        font.setItalic(kind == SummaryRow);
+        return font;
+    }
     if (kind == CommandRow)
         return CommandData(index.row(), index.column(), role);
     const int group = int(index.internalId() - 1);
