@@ -7,6 +7,7 @@
 #include "app/CTarnowickView.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "app/HelpManual.h"
 #include "app/ModalSeam.h"
 #include "app/ReportPdf.h"
 #include "app/ReportWriter.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTreeView>
 
 namespace tw {
 
@@ -55,6 +57,7 @@ void CMainFrame::InstallRecord()
     m_pRecord = std::make_shared<CSessionRecord>();
     m_pRecordModel = new CRecordModel(m_pRecord, this);
     m_pView->SetRecordModel(m_pRecordModel);
+    m_pView->RecordView()->setWhatsThis(HelpManual::Get().ContextText(QStringLiteral("record-view")));
     // Called on the worker thread: the item goes into the record under its
     // lock, and the view is told at most once per turn of the event loop.
     m_host.SetRecordSink([record = m_pRecord.get(), model = m_pRecordModel](const ItemResult& item) {

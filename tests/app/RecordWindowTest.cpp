@@ -7,6 +7,7 @@
 #include "app/CRecordModel.h"
 #include "app/CTarnowickView.h"
 #include "app/CommandIds.h"
+#include "app/HelpManual.h"
 #include "app/ItemReport.h"
 #include "app/ModalSeam.h"
 #include "disk/FreeSpaceWiper.h"
@@ -20,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -375,4 +377,15 @@ TEST_F(RecordWindowTest, AMillionItemsCostFewRefreshesAndFewRows)
               QStringLiteral("900000 more items destroyed (900.0 kB) are not listed"));
     EXPECT_EQ(model.data(model.index(int(CSessionRecord::kListLimit) + 1, 0, group)).toString(),
               QStringLiteral("1000000 files destroyed, 1.0 MB"));
+}
+
+TEST_F(RecordWindowTest, TheRecordTheSaveDialogAndThePreviewLeadToTheirHelp)
+{
+    QTreeView* tree = frame->findChild<CTarnowickView*>()->RecordView();
+    EXPECT_EQ(ContextHelpAnchor(tree), QStringLiteral("record-view"));
+    QFileDialog save(frame.get(), QStringLiteral("Save Destruction Report"));
+    EXPECT_EQ(ContextHelpAnchor(&save), QStringLiteral("cmd-save-report"));
+    QFileDialog open(frame.get(), QStringLiteral("Tarnowick Secure Delete"));
+    EXPECT_EQ(ContextHelpAnchor(&open), QStringLiteral("cmd-delete-file"));
+    EXPECT_EQ(DialogHelpAnchor(QStringLiteral("Tarnowick Preview")), QStringLiteral("cmd-preview"));
 }
