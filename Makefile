@@ -10,10 +10,11 @@ ifeq ($(SANITIZE),1)
   SANFLAGS := -DTARNOWICK_SANITIZE=ON
 endif
 
-# Debian packages the build, the tests and the benchmarks need.
+# Debian packages the build, the tests and the benchmarks need
+# (python3-nautilus: the test that loads the GNOME Files extension).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
             e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs \
-            poppler-utils
+            poppler-utils python3-nautilus
 
 .PHONY: all deps configure build run test bench clean package install
 

@@ -163,6 +163,7 @@ void CMainFrame::OnCreate()
 
     InstallHelp();
     InstallRecord();
+    InstallDropTarget();
 }
 
 void CMainFrame::OnCommand(int id)

@@ -10,13 +10,17 @@
 
 #include <QMainWindow>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
 class QStatusBar;
+class QTimer;
 class QToolBar;
 
 namespace tw {
@@ -66,6 +70,14 @@ public:
     const CSessionRecord& SessionRecord() const { return *m_pRecord; }
     CRecordModel* RecordModel() const { return m_pRecordModel; }
 
+    // Files named from outside the file dialog (dropped on the window, or
+    // given to `tarnowick --delete`): walked like Secure Delete File, with
+    // a confirmation for each, as soon as no command runs and no dialog is
+    // open. `notLocal` are dropped URIs that name no local file.
+    void DeleteGivenFiles(std::vector<std::string> names, std::vector<std::string> notLocal = {});
+    // True while given files wait for their walk.
+    bool HasGivenFiles() const { return !m_givenFiles.empty(); }
+
 signals:
     void aboutRequested();
 
@@ -76,6 +88,8 @@ protected:
 private:
     void OnCreate();
     void InstallHelp();  // What's This texts of the commands, F1
+    void InstallDropTarget();  // files dropped on the window (MainFrameDrop.cpp)
+    void RunGivenFiles();
     QAction* MakeAction(int id);
     void InstallRecord();
     // A destroying command's group in the record: opened before its
@@ -96,6 +110,12 @@ private:
     std::shared_ptr<CSessionRecord> m_pRecord;
     CRecordModel* m_pRecordModel = nullptr;
     int m_nCommand = 0;  // the command being handled, 0 between commands
+    struct GivenFiles {
+        std::vector<std::string> names;
+        std::vector<std::string> notLocal;
+    };
+    std::deque<GivenFiles> m_givenFiles;
+    QTimer* m_pGivenRetry = nullptr;
 };
 
 } // namespace tw

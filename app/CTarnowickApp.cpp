@@ -3,13 +3,21 @@
 #include "app/ThemeIcons.h"
 
 #include "app/CAboutDlg.h"
+#include "app/CGuiHost.h"
+#include "app/CInstanceServer.h"
 #include "app/CMainFrame.h"
 #include "app/ModalSeam.h"
+#include "platform/FileKind.h"
+#include "platform/HandOff.h"
 
-#include <QFile>
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstring>
+
+#ifndef TARNOWICK_VERSION
+#define TARNOWICK_VERSION "1.0"
+#endif
 
 namespace tw {
 
@@ -19,26 +27,49 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Halmere"));
     setApplicationName(QStringLiteral("Tarnowick"));
     setApplicationDisplayName(QStringLiteral("Tarnowick"));
-    setApplicationVersion(QStringLiteral("1.0"));
+    setApplicationVersion(QStringLiteral(TARNOWICK_VERSION));
     setWindowIcon(ApplicationIcon());
     setDesktopFileName(QStringLiteral("tarnowick"));
 }
 
 CTarnowickApp::~CTarnowickApp() = default;
 
-int CTarnowickApp::InitInstance(const QStringList& args)
+QString DocumentRefusal(int err, int kind)
 {
-    // No arguments, or one file name that is opened for reading and nothing
-    // more: the program keeps no document data.
-    if (args.size() > 1 || (args.size() == 1 && args[0].startsWith(QLatin1Char('-')) && args[0] != QLatin1String("-"))) {
-        std::fprintf(stderr, "usage: tarnowick [FILE]\n");
+    switch (FileKind(kind)) {
+    case FileKind::Fifo:
+        return QStringLiteral("It is a named pipe (FIFO), not a file. Tarnowick opens only regular files.");
+    case FileKind::Directory:
+        return QStringLiteral("It is a folder, not a file. Tarnowick opens only regular files.");
+    case FileKind::Device:
+        return QStringLiteral("It is a device, not a file. Tarnowick opens only regular files.");
+    case FileKind::Socket:
+        return QStringLiteral("It is a socket, not a file. Tarnowick opens only regular files.");
+    case FileKind::Link:
+    case FileKind::Other:
+        return QStringLiteral("It is not a regular file. Tarnowick opens only regular files.");
+    case FileKind::Missing:
+    case FileKind::Regular:
+        break;
+    }
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+int CTarnowickApp::InitInstance(const CommandLine& line)
+{
+    if (line.kind == CommandLine::Usage) {
+        std::fprintf(stderr, "tarnowick: %s\n%s", line.error.c_str(), UsageText().c_str());
         return 2;
     }
-    if (args.size() == 1) {
-        QFile document(args[0]);
-        if (!document.open(QIODevice::ReadOnly)) {
+    // One file name: opened for reading and nothing more, since the
+    // program keeps no document data. Opening never waits: a pipe named
+    // here would otherwise hold the program before any window.
+    if (line.kind == CommandLine::Document) {
+        const std::string& name = line.names.front();
+        FileKind kind = FileKind::Missing;
+        if (const int err = CheckDocumentFile(name, &kind)) {
             QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"),
-                            QStringLiteral("Cannot open %1.\n%2").arg(args[0], document.errorString()),
+                            QStringLiteral("Cannot open %1.\n%2").arg(ShowText(name), DocumentRefusal(err, int(kind))),
                             QMessageBox::Ok);
             RunModal(box);
             return 1;
@@ -48,7 +79,28 @@ int CTarnowickApp::InitInstance(const QStringList& args)
     m_pMainFrame = std::make_unique<CMainFrame>();
     connect(m_pMainFrame.get(), &CMainFrame::aboutRequested, this, &CTarnowickApp::OnAppAbout);
     m_pMainFrame->show();
+    StartInstanceServer();
+    if (line.kind == CommandLine::Delete)
+        m_pMainFrame->DeleteGivenFiles(line.names);
     return 0;
+}
+
+void CTarnowickApp::StartInstanceServer()
+{
+    if (!m_pServer || !m_pServer->IsListening()) {
+        std::string why;
+        const std::string path = HandOffSocketPath(&why);
+        m_pServer = std::make_unique<CInstanceServer>();
+        // Another instance already listening is no fault: this window then
+        // works on its own, as every start opens a window.
+        if (path.empty() || (!m_pServer->Listen(path, &why) && !why.empty()))
+            std::fprintf(stderr, "tarnowick: later `tarnowick --delete` calls cannot reach this window: %s\n",
+                         why.c_str());
+    }
+    // The names go to whichever window is the main one now.
+    disconnect(m_pServer.get(), &CInstanceServer::namesReceived, nullptr, nullptr);
+    connect(m_pServer.get(), &CInstanceServer::namesReceived, m_pMainFrame.get(),
+            [frame = m_pMainFrame.get()](const std::vector<std::string>& names) { frame->DeleteGivenFiles(names); });
 }
 
 void CTarnowickApp::OnAppAbout()

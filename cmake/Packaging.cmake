@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package that `make package` builds (cpack -G DEB): the program,
-# its desktop entry, icons, metainfo and manual under /usr. The settings
-# live in each user's ~/.config and are never part of the package, so an
-# upgrade or a removal leaves them as they are.
+# its desktop entry, icons, metainfo, manual and file-manager entries under
+# /usr. The settings live in each user's ~/.config and are never part of the
+# package, so an upgrade or a removal leaves them as they are.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tarnowick")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -29,7 +29,7 @@ find_program(TARNOWICK_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TARNOWICK_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6gui6, libqt6core6, libc6, libstdc++6")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6gui6, libqt6network6, libqt6core6, libc6, libstdc++6")
 endif()
 # X11 support comes with libqt6gui6; a Wayland session runs the program
 # natively with Qt's Wayland plugin, and through XWayland without it.

@@ -4,6 +4,8 @@
 #include "wipe/DeleteFileCommand.h"
 
 #include "app/CommandIds.h"
+#include "platform/FileError.h"
+#include "platform/FileKind.h"
 #include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 #include "wipe/FileWiper.h"
@@ -20,11 +22,12 @@ std::string DirectoryOfPath(const std::string& path)
     return path.substr(0, slash);
 }
 
-void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection)
-{
-    if (selection.empty())
-        return;
+namespace {
 
+// Asks about and destroys each path in turn; returns the path at which the
+// walk ended.
+std::string Walk(Operation& op, const std::vector<std::string>& selection)
+{
     bool yesToAll = false;
     int lastWipe = 1;
     std::string current;
@@ -47,7 +50,54 @@ void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selectio
             lastWipe = WipeFile(op, current, nullptr);
         // Anything else ("No") leaves this file alone.
     }
-    CSettings::Write(Setting::InitialDirectory, DirectoryOfPath(current));
+    return current;
+}
+
+void ReportLeft(Operation& op, const std::vector<std::string>& names, int cause, const std::string& one,
+                const std::string& several)
+{
+    if (names.empty())
+        return;
+    const std::string& why = names.size() == 1 ? one : several;
+    std::string text = why;
+    for (const std::string& name : names) {
+        text += "\n" + name;
+        ItemResult item;
+        item.kind = ItemKind::File;
+        item.path = name;
+        item.cause = cause;
+        item.message = why;
+        op.host.Record(item);
+    }
+    op.host.Warning(text);
+}
+
+} // namespace
+
+void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection)
+{
+    if (selection.empty())
+        return;
+    CSettings::Write(Setting::InitialDirectory, DirectoryOfPath(Walk(op, selection)));
+}
+
+void DeleteGivenFiles(Operation& op, const std::vector<std::string>& names, const std::vector<std::string>& notLocal)
+{
+    ReportLeft(op, notLocal, causeBadPath, "This is not a file on this computer. Nothing was touched:",
+               "These are not files on this computer. Nothing was touched:");
+
+    // A folder is never swept by this way in: the user gave one name, not
+    // a choice of what inside it should go. A link to a folder goes on to
+    // the wiper, which never follows links and says so.
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+    for (const std::string& name : names)
+        (KindOfName(name) == FileKind::Directory ? folders : files).push_back(name);
+    ReportLeft(op, folders, causeAccessDenied, "This is a folder, not a file. Nothing in it was touched:",
+               "These are folders, not files. Nothing in them was touched:");
+
+    if (!files.empty() && !StopRequested())
+        Walk(op, files);
 }
 
 } // namespace tw

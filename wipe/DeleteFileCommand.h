@@ -15,6 +15,15 @@ namespace tw {
 // ends the command before that. An empty selection does nothing.
 void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection);
 
+// The same walk for names that come from outside the file dialog: files
+// dropped on the window, `tarnowick --delete`. Before the first question,
+// names that are no local files (`notLocal`, as dropped) and folders are
+// reported, once for each of the two kinds, and left alone: nothing inside
+// a folder is touched. "Initial Directory" is not written, since the user
+// picked nothing in the file dialog.
+void DeleteGivenFiles(Operation& op, const std::vector<std::string>& names,
+                      const std::vector<std::string>& notLocal = {});
+
 // The directory part of `path` without its trailing "/": "/" for a file in
 // the root, "" for a bare name.
 std::string DirectoryOfPath(const std::string& path);

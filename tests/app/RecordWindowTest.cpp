@@ -389,3 +389,20 @@ TEST_F(RecordWindowTest, TheRecordTheSaveDialogAndThePreviewLeadToTheirHelp)
     EXPECT_EQ(ContextHelpAnchor(&open), QStringLiteral("cmd-delete-file"));
     EXPECT_EQ(DialogHelpAnchor(QStringLiteral("Tarnowick Preview")), QStringLiteral("cmd-preview"));
 }
+
+TEST_F(RecordWindowTest, FilesDroppedOnTheWindowAreRecordedUnderSecureDeleteFile)
+{
+    TempDir dir;
+    WriteFile(dir / "dropped.txt", "dropped");
+    confirmAnswers = {IDC_YES};
+    frame->DeleteGivenFiles({dir / "dropped.txt"});
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return !frame->HasGivenFiles() && !frame->Runner().IsBusy() && frame->SessionRecord().CommandCount() == 1
+            && frame->SessionRecord().Command(0).ended.isValid();
+    }, 60000));
+    EXPECT_FALSE(Exists(dir / "dropped.txt"));
+    EXPECT_EQ(frame->SessionRecord().Command(0).name, "Secure Delete File");
+    EXPECT_EQ(Rows(0), (QStringList{QString::fromStdString(dir / "dropped.txt") + QStringLiteral("|7 bytes|destroyed||"),
+                                    QStringLiteral("1 file destroyed, 7 bytes")}));
+    EXPECT_EQ(frame->StatusBar()->currentMessage(), QStringLiteral("Secure Delete File: 1 file destroyed"));
+}

@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, the window it opens, and the about box.
+#include "app/CGuiHost.h"
+#include "app/CInstanceServer.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickApp.h"
 #include "app/CommandIds.h"
 #include "app/ModalSeam.h"
+#include "prefs/Settings.h"
 #include "tests/TestSupport.h"
+#include "wipe/CConfirm.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <deque>
+#include <sys/stat.h>
 
 using namespace tw;
 
@@ -40,7 +47,7 @@ TEST(StartupTest, OneReadableFileIsOpenedAndLeftAlone)
         ADD_FAILURE() << "no message expected";
         return 0;
     });
-    EXPECT_EQ(g_app->InitInstance({QString::fromStdString(file)}), 0);
+    EXPECT_EQ(g_app->InitInstance(CommandLine::OpenDocument(file)), 0);
     EXPECT_EQ(test::ReadFile(file), "contents stay as they are");
     SetModalHook({});
 }
@@ -54,7 +61,7 @@ TEST(StartupTest, AFileThatCannotBeOpenedIsReportedAndNoWindowShows)
         return int(QMessageBox::Ok);
     });
     const QString missing = QString::fromStdString(dir / "missing.tarn");
-    EXPECT_EQ(g_app->InitInstance({missing}), 1);
+    EXPECT_EQ(g_app->InitInstance(CommandLine::OpenDocument(missing.toStdString())), 1);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains(missing));
     SetModalHook({});
@@ -72,8 +79,101 @@ TEST(StartupTest, AnythingElsePrintsUsageAndExitsWithTwo)
         ASSERT_TRUE(program.waitForFinished(30000));
         EXPECT_EQ(program.exitCode(), 2);
         const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-        EXPECT_TRUE(err.endsWith(QStringLiteral("\nusage: tarnowick [FILE]\n")) || err == QStringLiteral("usage: tarnowick [FILE]\n")) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("\nusage: tarnowick [FILE]\n"))) << err.toStdString();
     }
+}
+
+// --help and --version answer on standard output and need no display:
+// run with a display that cannot be reached, they still exit 0.
+TEST(StartupTest, HelpAndVersionPrintAndExitWithZero)
+{
+    for (const auto& [arg, expected] : {std::pair{"--version", "Tarnowick 1.0\n"},
+                                        std::pair{"--help", "usage: tarnowick [FILE]\n"}}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":9999"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(TARNOWICK_BINARY), {QString::fromLatin1(arg)});
+        ASSERT_TRUE(program.waitForFinished(30000)) << arg;
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << arg;
+        EXPECT_EQ(program.exitCode(), 0) << arg;
+        const QByteArray out = program.readAllStandardOutput();
+        EXPECT_TRUE(out.startsWith(expected)) << arg << ": " << out.toStdString();
+        EXPECT_TRUE(program.readAllStandardError().isEmpty()) << arg;
+    }
+}
+
+// A pipe, a folder or a device named as the document is refused with a
+// message that says what it is, before any window, and never waited on: a
+// reading open of a FIFO without a writer would block for good.
+TEST(StartupTest, SomethingThatIsNoRegularFileIsRefusedWithoutWaiting)
+{
+    test::TempDir dir;
+    const std::string fifo = dir / "queue";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        const char* says;
+    } cases[] = {
+        {fifo, "It is a named pipe (FIFO), not a file."},
+        {dir.Path(), "It is a folder, not a file."},
+        {"/dev/null", "It is a device, not a file."},
+    };
+    for (const Case& c : cases) {
+        QStringList shown;
+        SetModalHook([&](QDialog& d) {
+            shown << static_cast<QMessageBox&>(d).text();
+            return int(QMessageBox::Ok);
+        });
+        EXPECT_EQ(g_app->InitInstance(CommandLine::OpenDocument(c.path)), 1) << c.path;
+        SetModalHook({});
+        ASSERT_EQ(shown.size(), 1) << c.path;
+        EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Cannot open %1.\n").arg(QString::fromStdString(c.path))))
+            << shown[0].toStdString();
+        EXPECT_TRUE(shown[0].contains(QString::fromLatin1(c.says))) << shown[0].toStdString();
+    }
+}
+
+// `tarnowick --delete` with no instance running: this program opens its
+// window, listens for later hand-offs, and asks about each file in turn;
+// only the file answered Yes is destroyed.
+TEST(StartupTest, DeleteWithoutARunningInstanceAsksInItsOwnWindow)
+{
+    test::TempDir dir;
+    const std::vector<std::string> files = {dir / "keep.txt", dir / "caf\xe9.txt"};
+    for (const std::string& f : files)
+        test::WriteFile(f, "secret");
+    CommandLine line;
+    line.kind = CommandLine::Delete;
+    line.names = files;
+
+    std::vector<QString> asked;
+    std::deque<int> answers = {IDC_NO, IDC_YES};
+    SetModalHook([&](QDialog& d) -> int {
+        auto* confirm = qobject_cast<CConfirm*>(&d);
+        EXPECT_NE(confirm, nullptr) << "only confirmations expected";
+        if (!confirm || answers.empty())
+            return IDCANCEL;
+        EXPECT_TRUE(g_app->MainFrame()->isVisible()) << "no window is skipped";
+        asked.push_back(confirm->m_strFile);
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    });
+    ASSERT_EQ(g_app->InitInstance(line), 0);
+    ASSERT_NE(g_app->InstanceServer(), nullptr);
+    EXPECT_TRUE(g_app->InstanceServer()->IsListening());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked.size() == 2 && !g_app->MainFrame()->Runner().IsBusy(); }, 30000));
+    SetModalHook({});
+
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], QString::fromStdString(files[0]));
+    EXPECT_EQ(asked[1], ShowText(files[1]));
+    EXPECT_EQ(test::ReadFile(files[0]), "secret");
+    EXPECT_FALSE(test::Exists(files[1]));
+    // Nothing was picked in the file dialog, so nothing is remembered.
+    EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "");
 }
 
 TEST(StartupTest, AboutBoxShowsTheVersionAndOkClosesIt)
@@ -106,6 +206,10 @@ int main(int argc, char** argv)
 {
     test::TempDir config;
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    // A private runtime directory: the hand-off socket of this test is
+    // nobody else's.
+    test::TempDir runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     CTarnowickApp app(argc, argv);
     g_app = &app;

@@ -196,3 +196,39 @@ TEST_F(DeleteFileCommandTest, AFileKeptAtTheQuestionIsRecordedAsLeftNotConfirmed
     EXPECT_TRUE(Exists(paths[0]));
     EXPECT_TRUE(Exists(paths[2]));
 }
+namespace {
+
+// Names from a drop or `tarnowick --delete`: folders and remote names are
+// reported once per kind, recorded as left, and never entered; a link to a
+// folder goes to the wiper, which refuses it; nothing is remembered.
+TEST_F(DeleteFileCommandTest, GivenNamesLeaveFoldersAndRemoteNamesAloneAndRememberNothing)
+{
+    const std::vector<std::string> files = MakeFiles(2);
+    const std::string folderA = dir / "d0";
+    const std::string folderB = dir / "d1";
+    const std::string link = dir / "link";
+    ASSERT_EQ(symlink(folderA.c_str(), link.c_str()), 0);
+    host.confirmAnswers = {IDC_YES_TO_ALL};
+    host.fileErrorAnswers = {IDC_IGNORE};
+
+    DeleteGivenFiles(op, {folderA, files[0], folderB, link}, {"smb://nas/a", "sftp://h/b"});
+
+    ASSERT_GE(host.questions.size(), 3u);
+    EXPECT_EQ(host.questions[0].kind, "warning");
+    EXPECT_EQ(host.questions[0].first, "These are not files on this computer. Nothing was touched:\nsmb://nas/a\nsftp://h/b");
+    EXPECT_EQ(host.questions[1].kind, "warning");
+    EXPECT_EQ(host.questions[1].first, "These are folders, not files. Nothing in them was touched:\n" + folderA + "\n" + folderB);
+    EXPECT_EQ(Confirmed(), (std::vector<std::string>{files[0]}));
+    EXPECT_FALSE(Exists(files[0]));
+    EXPECT_EQ(test::ReadFile(files[1]), "contents 1") << "nothing inside a given folder is touched";
+    EXPECT_TRUE(Exists(link)) << "a link is never followed";
+
+    ASSERT_GE(host.records.size(), 4u);
+    EXPECT_EQ(host.records[0].path, "smb://nas/a");
+    EXPECT_EQ(host.records[2].path, folderA);
+    EXPECT_FALSE(host.records[2].destroyed);
+    EXPECT_EQ(host.records[2].cause, causeAccessDenied);
+    EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "/before");
+}
+
+} // namespace
