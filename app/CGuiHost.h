@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace tw {
@@ -22,9 +24,18 @@ public:
     void Warning(const std::string& text) override;
     std::unique_ptr<IProgress> CreateProgress() override;
     std::unique_ptr<IScopedWindow> ShowWorking() override;
+    // Hands each item's outcome to the sink, on the worker thread.
+    void Record(const ItemResult& item) override
+    {
+        if (m_recordSink)
+            m_recordSink(item);
+    }
+    // Set once, before the first command runs.
+    void SetRecordSink(std::function<void(const ItemResult&)> sink) { m_recordSink = std::move(sink); }
 
 private:
     QWidget* m_pFrame;
+    std::function<void(const ItemResult&)> m_recordSink;
 };
 
 // Byte strings from the engine shown as text. Names need not be UTF-8.

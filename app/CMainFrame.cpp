@@ -167,6 +167,7 @@ void CMainFrame::OnCreate()
     progressAction->setChecked(CSettings::ReadBool(Setting::Counter));
 
     InstallHelp();
+    InstallRecord();
     InstallDropTarget();
 }
 
@@ -174,6 +175,7 @@ void CMainFrame::OnCommand(int id)
 {
     if (m_runner.IsBusy())
         return;
+    m_nCommand = id;
     switch (id) {
     case ID_SECURE_DELETE_FILE: OnSecureDeleteFile(); break;
     case ID_SECURE_DELETE_CACHE: OnSecureDeleteCache(); break;
@@ -189,16 +191,22 @@ void CMainFrame::OnCommand(int id)
     case ID_HELP: OnHelp(); break;
     case ID_APP_ABOUT: emit aboutRequested(); break;
     case ID_APP_EXIT: close(); break;
+    case ID_FILE_SAVE_REPORT: OnSaveReport(); break;
+    case ID_VIEW_PREVIEW: OnPreviewSweeps(); break;
     default: break;  // toolbar and status bar toggles act through their check marks
     }
+    m_nCommand = 0;
 }
 
 void CMainFrame::RunOperation(const std::function<void(Operation&)>& body)
 {
+    const bool recorded = BeginRecord();
     m_runner.Run(m_host, [this, &body](IOperationHost& host) {
         Operation operation(m_wipeBuffer, host, *m_drives);
         body(operation);
     });
+    if (recorded)
+        EndRecord();
 }
 
 QMenu* CMainFrame::createPopupMenu() { return nullptr; }

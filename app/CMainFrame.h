@@ -6,6 +6,7 @@
 #include "app/CCommandRunner.h"
 #include "app/CGuiHost.h"
 #include "app/Operation.h"
+#include "app/SessionRecord.h"
 
 #include <QMainWindow>
 
@@ -24,6 +25,7 @@ class QToolBar;
 
 namespace tw {
 
+class CRecordModel;
 class CTarnowickView;
 
 class CMainFrame : public QMainWindow {
@@ -61,6 +63,12 @@ public:
     void OnHelpFinder();
     void OnContextHelp();
     void OnHelp();
+    // The record of this session, the report and the preview
+    // (MainFrameRecord.cpp, sweep/MainFramePreview.cpp).
+    void OnSaveReport();
+    void OnPreviewSweeps();
+    const CSessionRecord& SessionRecord() const { return *m_pRecord; }
+    CRecordModel* RecordModel() const { return m_pRecordModel; }
 
     // Files named from outside the file dialog (dropped on the window, or
     // given to `tarnowick --delete`): walked like Secure Delete File, with
@@ -83,6 +91,11 @@ private:
     void InstallDropTarget();  // files dropped on the window (MainFrameDrop.cpp)
     void RunGivenFiles();
     QAction* MakeAction(int id);
+    void InstallRecord();
+    // A destroying command's group in the record: opened before its
+    // operation runs, closed with a summary in the status bar after.
+    bool BeginRecord();
+    void EndRecord();
 
     QStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;
@@ -92,6 +105,11 @@ private:
     std::map<int, QAction*> m_actions;
     CGuiHost m_host;
     CCommandRunner m_runner;
+    // Shared with the model: the window's children, the model among them,
+    // are destroyed after the frame's own members.
+    std::shared_ptr<CSessionRecord> m_pRecord;
+    CRecordModel* m_pRecordModel = nullptr;
+    int m_nCommand = 0;  // the command being handled, 0 between commands
     struct GivenFiles {
         std::vector<std::string> names;
         std::vector<std::string> notLocal;

@@ -15,11 +15,13 @@ const std::vector<CommandInfo>& CommandTable()
         {ID_SECURE_DELETE_PREFERENCES, "Secure Delete &Preferences\tCtrl+P", "Ctrl+P", "Secure Delete by User Preferences", "Preferences"},
         {ID_OVERCOMMIT_SWAPFILE, "Overcommit Swapfile\tCtrl+S", "Ctrl+S", "Overcommit Swapfile", "Swapfile"},
         {ID_SECURE_EMPTY_SPACE, "Secure Empty Space\tCtrl+E", "Ctrl+E", "Secure Empty Space on Disk", "Secure Deleted Files"},
+        {ID_FILE_SAVE_REPORT, "Save &Report...\tCtrl+Shift+S", "Ctrl+Shift+S", "Save the record of this session as a destruction report", "Save Report"},
         {ID_APP_EXIT, "E&xit", nullptr, "Quit the application", "Exit"},
         {ID_PREFERENCES, "Preferences\tCtrl+R", "Ctrl+R", "Enter Preferences", "Preferences"},
         {ID_VIEW_TOOLBAR, "&Toolbar", nullptr, "Show or hide the toolbar", "Toggle ToolBar"},
         {ID_VIEW_STATUS_BAR, "&Status Bar", nullptr, "Show or hide the status bar", "Toggle StatusBar"},
         {ID_VIEW_PROGRESS_BAR, "Show &Progress Bar", nullptr, "Display Progress Bar", "Toggle Progress Bar"},
+        {ID_VIEW_PREVIEW, "Pre&view Sweeps...", nullptr, "List the files each sweep would destroy now, without destroying anything", "Preview Sweeps"},
         {ID_HELP_FINDER, "Index", nullptr, "Help Index", "Help"},
         {ID_APP_ABOUT, "&About Tarnowick...", nullptr, "Display program information, version number and copyright", "About"},
         {ID_CONTEXT_HELP, nullptr, nullptr, "Context Help", "Context Help"},
@@ -36,13 +38,27 @@ const CommandInfo* FindCommand(int id)
     return nullptr;
 }
 
+std::string CommandName(int id)
+{
+    const CommandInfo* info = FindCommand(id);
+    if (!info || !info->menuText)
+        return {};
+    std::string name;
+    for (const char* c = info->menuText; *c && *c != '\t'; ++c)
+        if (*c != '&')
+            name += *c;
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, "...") == 0)
+        name.resize(name.size() - 3);
+    return name;
+}
+
 const std::vector<MenuInfo>& MenuTable()
 {
     static const std::vector<MenuInfo> menus = {
         {"&File", {ID_SECURE_DELETE_FILE, ID_SECURE_DELETE_CACHE, ID_SECURE_DELETE_TEMP, ID_SECURE_DELETE_OTHER,
-                   ID_SECURE_DELETE_PREFERENCES, ID_OVERCOMMIT_SWAPFILE, ID_SECURE_EMPTY_SPACE, 0, ID_APP_EXIT}},
+                   ID_SECURE_DELETE_PREFERENCES, ID_OVERCOMMIT_SWAPFILE, ID_SECURE_EMPTY_SPACE, ID_FILE_SAVE_REPORT, 0, ID_APP_EXIT}},
         {"&Edit", {ID_PREFERENCES}},
-        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROGRESS_BAR}},
+        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROGRESS_BAR, 0, ID_VIEW_PREVIEW}},
         {"&Help", {ID_HELP_FINDER, ID_APP_ABOUT}},
     };
     return menus;

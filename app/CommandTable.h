@@ -3,6 +3,7 @@
 // accelerator labels, accelerators, status-bar prompts and tooltips.
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace tw {
@@ -17,6 +18,9 @@ struct CommandInfo {
 
 const std::vector<CommandInfo>& CommandTable();
 const CommandInfo* FindCommand(int id);
+// The command's name as its menu item reads, without the mnemonic, the key
+// and a trailing "...": "Secure Delete Temp Files". Empty for none.
+std::string CommandName(int id);
 
 // Menus in order; 0 in an item list is a separator.
 struct MenuInfo {

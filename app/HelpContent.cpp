@@ -4,10 +4,11 @@
 #include "app/HelpContent.h"
 
 #include "app/CommandIds.h"
+#include "app/COpenFileDialog.h"
 #include "app/HelpManual.h"
 
 #include <QFile>
-#include "app/COpenFileDialog.h"
+#include <QFileDialog>
 #include <QRegularExpression>
 #include <QTextDocumentFragment>
 #include <QWidget>
@@ -32,6 +33,8 @@ const std::map<int, const char*>& CommandAnchors()
         {ID_SECURE_DELETE_PREFERENCES, "cmd-delete-preferences"},
         {ID_OVERCOMMIT_SWAPFILE, "cmd-overcommit-swapfile"},
         {ID_SECURE_EMPTY_SPACE, "cmd-empty-space"},
+        {ID_FILE_SAVE_REPORT, "cmd-save-report"},
+        {ID_VIEW_PREVIEW, "cmd-preview"},
         {ID_APP_EXIT, "cmd-exit"},
         {ID_PREFERENCES, "cmd-preferences"},
         {ID_VIEW_TOOLBAR, "cmd-toolbar"},
@@ -125,6 +128,7 @@ const std::map<QString, const char*>& DialogAnchors()
         {QStringLiteral("About Tarnowick Secure Delete"), "cmd-about"},
         {QStringLiteral("Tarnowick Parameters"), "messages-parameters"},
         {QStringLiteral("Tarnowick Help"), "help-using"},
+        {QStringLiteral("Tarnowick Preview"), "cmd-preview"},
         {QStringLiteral("Tarnowick"), "window"},
     };
     return table;
@@ -290,6 +294,9 @@ QString ContextHelpAnchor(const QWidget* focus)
         return QStringLiteral("help-start");
     // The file dialogs share their caption with the disk error dialog; the
     // window they were opened from tells what they are for.
+    if (qobject_cast<const QFileDialog*>(focus->window())
+        && focus->window()->windowTitle() == QStringLiteral("Save Destruction Report"))
+        return QStringLiteral("cmd-save-report");
     if (qobject_cast<const COpenFileDialog*>(focus->window())) {
         const QWidget* owner = focus->window()->parentWidget();
         if (owner && owner->window()->windowTitle() == QStringLiteral("Tarnowick Preferences"))

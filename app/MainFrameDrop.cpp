@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/CDropTarget.h"
+#include "app/CommandIds.h"
 #include "wipe/DeleteFileCommand.h"
 
 #include <QApplication>
@@ -52,7 +53,10 @@ void CMainFrame::RunGivenFiles()
         showNormal();
     raise();
     activateWindow();
+    // The record lists them under Secure Delete File, whose walk they take.
+    m_nCommand = ID_SECURE_DELETE_FILE;
     RunOperation([&given](Operation& op) { tw::DeleteGivenFiles(op, given.names, given.notLocal); });
+    m_nCommand = 0;
 
     if (!m_givenFiles.empty())
         QTimer::singleShot(0, this, &CMainFrame::RunGivenFiles);

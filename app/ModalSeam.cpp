@@ -5,6 +5,7 @@
 #include "app/COpenFileDialog.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace tw {
@@ -19,6 +20,21 @@ FileDialogHook& FileHook()
 {
     static FileDialogHook hook;
     return hook;
+}
+SaveDialogHook& SaveHook()
+{
+    static SaveDialogHook hook;
+    return hook;
+}
+// "JSON (*.json)" -> "json"; "" when the filter names no single extension.
+QString FilterSuffix(const QString& filter)
+{
+    const qsizetype star = filter.indexOf(QLatin1String("(*."));
+    const qsizetype close = filter.indexOf(QLatin1Char(')'), star);
+    if (star < 0 || close < 0)
+        return {};
+    const QString suffix = filter.mid(star + 3, close - star - 3);
+    return suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char(' ')) ? QString() : suffix;
 }
 } // namespace
 
@@ -77,6 +93,25 @@ QStringList GetOpenFileNames(QWidget* parent, const FileDialogRequest& request)
     for (const std::string& path : GetOpenFilePaths(parent, request))
         names << ShowText(path);
     return names;
+}
+
+void SetSaveDialogHook(SaveDialogHook hook) { SaveHook() = std::move(hook); }
+
+SaveDialogAnswer GetSaveFileName(QWidget* parent, const FileDialogRequest& request)
+{
+    if (SaveHook())
+        return SaveHook()(request);
+    QFileDialog dialog(parent, request.title, request.directory, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without an extension gets the chosen filter's, before
+    // the dialog checks whether that file exists.
+    dialog.setDefaultSuffix(FilterSuffix(dialog.selectedNameFilter()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) { dialog.setDefaultSuffix(FilterSuffix(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
 }
 
 } // namespace tw

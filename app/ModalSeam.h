@@ -44,4 +44,16 @@ std::vector<std::string> GetOpenFilePaths(QWidget* parent, const FileDialogReque
 // The same as text, for showing.
 QStringList GetOpenFileNames(QWidget* parent, const FileDialogRequest& request);
 
+// The save dialog: the chosen path (empty when the user cancelled) and the
+// filter that was chosen with it. `request.directory` may name a file: the
+// suggested name. The dialog appends the extension of the chosen filter to
+// a name typed without one, and asks before it replaces a file.
+struct SaveDialogAnswer {
+    QString path;
+    QString filter;
+};
+using SaveDialogHook = std::function<SaveDialogAnswer(const FileDialogRequest&)>;
+void SetSaveDialogHook(SaveDialogHook hook);
+SaveDialogAnswer GetSaveFileName(QWidget* parent, const FileDialogRequest& request);
+
 } // namespace tw

@@ -9,6 +9,7 @@
 #include "platform/FsKind.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -50,8 +51,10 @@ struct Operation {
     IOperationHost& host;
     IDriveTable& drives;
     // Nonzero: go on. Zero: the user chose "Cancel Operation"; every sweep
-    // of the running command stops at once.
-    int m_bContinue = 1;
+    // of the running command stops at once. Atomic because a window may end
+    // a walk from the GUI thread (closing the preview) while the worker
+    // reads it before every entry.
+    std::atomic<int> m_bContinue{1};
 
     // Called in a sweep's counting pass for every file it would destroy,
     // with the file's full path and size: the preview and a dry run list

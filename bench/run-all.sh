@@ -11,5 +11,8 @@ echo
 echo "== sweeping 20,000 small files (sweep_bench, in $dir)"
 "$build/bench/sweep_bench" "$dir"
 echo
+echo "== the record, the preview and the report (record_bench, in $dir)"
+"$build/bench/record_bench" "$dir"
+echo
 echo "== filling a 1 GiB tmpfs (free_space_bench, needs root)"
 "$build/bench/free_space_bench" 5

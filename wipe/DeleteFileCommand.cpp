@@ -35,6 +35,13 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
     for (size_t i = 0; i < selection.size() && lastWipe && !StopRequested(); ++i) {
         current = selection[i];
         const int answer = yesToAll ? int(IDC_YES_TO_ALL) : op.host.Confirm(current);
+        if (answer != IDC_YES && answer != IDC_YES_TO_ALL) {
+            // The user picked this file and then kept it: the record says so.
+            ItemResult kept;
+            kept.path = current;
+            kept.message = "Not confirmed";
+            op.host.Record(kept);
+        }
         if (answer == IDCANCEL)
             break;
         if (answer == IDC_YES_TO_ALL)

@@ -59,11 +59,13 @@ const Row kRows[] = {
     {ID_SECURE_DELETE_PREFERENCES, "&File", "Secure Delete &Preferences\tCtrl+P", "Ctrl+P", "Secure Delete by User Preferences", "Preferences"},
     {ID_OVERCOMMIT_SWAPFILE, "&File", "Overcommit Swapfile\tCtrl+S", "Ctrl+S", "Overcommit Swapfile", "Swapfile"},
     {ID_SECURE_EMPTY_SPACE, "&File", "Secure Empty Space\tCtrl+E", "Ctrl+E", "Secure Empty Space on Disk", "Secure Deleted Files"},
+    {ID_FILE_SAVE_REPORT, "&File", "Save &Report...\tCtrl+Shift+S", "Ctrl+Shift+S", "Save the record of this session as a destruction report", "Save Report"},
     {ID_APP_EXIT, "&File", "E&xit", "", "Quit the application", "Exit"},
     {ID_PREFERENCES, "&Edit", "Preferences\tCtrl+R", "Ctrl+R", "Enter Preferences", "Preferences"},
     {ID_VIEW_TOOLBAR, "&View", "&Toolbar", "", "Show or hide the toolbar", "Toggle ToolBar"},
     {ID_VIEW_STATUS_BAR, "&View", "&Status Bar", "", "Show or hide the status bar", "Toggle StatusBar"},
     {ID_VIEW_PROGRESS_BAR, "&View", "Show &Progress Bar", "", "Display Progress Bar", "Toggle Progress Bar"},
+    {ID_VIEW_PREVIEW, "&View", "Pre&view Sweeps...", "", "List the files each sweep would destroy now, without destroying anything", "Preview Sweeps"},
     {ID_HELP_FINDER, "&Help", "Index", "", "Help Index", "Help"},
     {ID_APP_ABOUT, "&Help", "&About Tarnowick...", "", "Display program information, version number and copyright", "About"},
 };
@@ -100,9 +102,10 @@ TEST_F(MainFrameTest, MenusHoldTheCommandsInOrderWithTextsPromptsAndAccelerators
     EXPECT_EQ(menuTitles, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"), QStringLiteral("&Help")}));
 
     size_t row = 0;
+    std::vector<size_t> separators;
     for (const auto& [menu, item] : items) {
         if (item->isSeparator()) {
-            EXPECT_EQ(row, 7u) << "the only separator stands before E&xit";
+            separators.push_back(row);
             continue;
         }
         ASSERT_LT(row, std::size(kRows));
@@ -115,6 +118,9 @@ TEST_F(MainFrameTest, MenusHoldTheCommandsInOrderWithTextsPromptsAndAccelerators
         EXPECT_EQ(item->toolTip(), QString::fromUtf8(r.tooltip));
     }
     EXPECT_EQ(row, std::size(kRows));
+    // One separator before E&xit, one between the View menu's switches and
+    // the preview.
+    EXPECT_EQ(separators, (std::vector<size_t>{8, 13}));
 }
 
 TEST_F(MainFrameTest, ToolbarHasTenButtonsInFourGroupsWithTooltips)

@@ -378,6 +378,33 @@ TEST_F(FreeSpaceWipe, AMissingLetterIsReportedAndIgnoreGoesOn)
     EXPECT_EQ(host.workingAlive, 0);
 }
 
+TEST_F(FreeSpaceWipe, EachDriveIsRecordedWithWhatWasWrittenIntoIt)
+{
+    uint64_t onDisk = 0;
+    // The hook gives each filler as a path it can be read by, named or not.
+    SetFreeSpaceFilledHook([&](const std::string&, const std::vector<std::string>& fillers) {
+        for (const std::string& path : fillers) {
+            struct stat st {};
+            if (stat(path.c_str(), &st) == 0)
+                onDisk += uint64_t(st.st_size);
+        }
+    });
+    host.diskErrorAnswers = {IDC_IGNORE};
+    SecureEmptySpace(op, "Q!X!");
+    ASSERT_EQ(host.records.size(), 2u);
+    const ItemResult& missing = host.records[0];
+    EXPECT_EQ(missing.kind, ItemKind::Drive);
+    EXPECT_EQ(missing.path, "Q:");
+    EXPECT_FALSE(missing.destroyed);
+    EXPECT_EQ(missing.message, "Q");
+    const ItemResult& wiped = host.records[1];
+    EXPECT_EQ(wiped.kind, ItemKind::Drive);
+    EXPECT_EQ(wiped.path, "X: " + mount.Path());
+    EXPECT_TRUE(wiped.destroyed);
+    EXPECT_GT(onDisk, 0u);
+    EXPECT_EQ(wiped.size, onDisk);
+}
+
 TEST_F(FreeSpaceWipe, CancelOrEscapeSkipsTheRemainingDrives)
 {
     const std::string stale = mount.Path() + "/" + FillerName("00000000000000aa");

@@ -177,6 +177,25 @@ TEST(DirectoryOfPath, DirectoryWithoutTrailingSeparator)
 
 } // namespace
 
+TEST_F(DeleteFileCommandTest, AFileKeptAtTheQuestionIsRecordedAsLeftNotConfirmed)
+{
+    const auto paths = MakeFiles(3);
+    host.confirmAnswers = {IDC_NO, IDC_YES, IDCANCEL};
+    DeleteSelectedFiles(op, paths);
+    ASSERT_EQ(host.records.size(), 3u);
+    EXPECT_EQ(host.records[0].path, paths[0]);
+    EXPECT_FALSE(host.records[0].destroyed);
+    EXPECT_EQ(host.records[0].cause, 0);
+    EXPECT_EQ(host.records[0].message, "Not confirmed");
+    EXPECT_EQ(host.records[0].size, 0u) << "nothing of it was overwritten";
+    EXPECT_TRUE(host.records[1].destroyed);
+    // Cancel keeps the file it was asked for too; the files after it were
+    // never asked about and are not in the record.
+    EXPECT_EQ(host.records[2].path, paths[2]);
+    EXPECT_EQ(host.records[2].message, "Not confirmed");
+    EXPECT_TRUE(Exists(paths[0]));
+    EXPECT_TRUE(Exists(paths[2]));
+}
 namespace {
 
 // Names from a drop or `tarnowick --delete`: folders and remote names are

@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The session record: one compact array of items per command and one byte
+// arena for their paths and messages, so that a long sweep costs a few
+// dozen bytes per listed file and nothing per file past the limit.
+#include "app/SessionRecord.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace tw {
+
+namespace {
+
+std::string Plural(uint64_t n, const char* one, const char* many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+} // namespace
+
+void RecordCounts::Add(const ItemResult& item)
+{
+    switch (item.kind) {
+    case ItemKind::File:
+        if (item.destroyed) {
+            ++filesDestroyed;
+            bytesDestroyed += item.size;
+        } else {
+            ++filesLeft;
+        }
+        break;
+    case ItemKind::Drive:
+        if (item.destroyed) {
+            ++drivesWiped;
+            bytesWritten += item.size;
+        } else {
+            ++drivesLeft;
+        }
+        break;
+    case ItemKind::Memory:
+        memoryReported = true;
+        memoryHeld += item.size;
+        break;
+    }
+}
+
+RecordCounts& RecordCounts::operator+=(const RecordCounts& o)
+{
+    filesDestroyed += o.filesDestroyed;
+    bytesDestroyed += o.bytesDestroyed;
+    filesLeft += o.filesLeft;
+    drivesWiped += o.drivesWiped;
+    bytesWritten += o.bytesWritten;
+    drivesLeft += o.drivesLeft;
+    memoryHeld += o.memoryHeld;
+    memoryReported = memoryReported || o.memoryReported;
+    unlisted += o.unlisted;
+    unlistedBytes += o.unlistedBytes;
+    return *this;
+}
+
+bool RecordCounts::Nothing() const
+{
+    return filesDestroyed == 0 && filesLeft == 0 && drivesWiped == 0 && drivesLeft == 0 && !memoryReported;
+}
+
+std::string FormatSize(uint64_t bytes)
+{
+    if (bytes < 1000)
+        return Plural(bytes, "byte", "bytes");
+    static const char* const units[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
+    double value = double(bytes) / 1000.0;
+    size_t unit = 0;
+    // Rounded to one decimal, 999.96 kB would read "1000.0 kB".
+    while (std::round(value * 10.0) >= 10000.0 && unit + 1 < std::size(units)) {
+        value /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
+
+std::string SummaryText(const RecordCounts& c, bool withBytes)
+{
+    // With the sizes a part reads "312 files destroyed, 14.2 MB; 2 left";
+    // without them "312 files destroyed, 2 left".
+    const char* beforeLeft = withBytes ? "; " : ", ";
+    std::vector<std::string> parts;
+    if (c.filesDestroyed > 0 || c.filesLeft > 0) {
+        std::string part = Plural(c.filesDestroyed, "file destroyed", "files destroyed");
+        if (withBytes && c.filesDestroyed > 0)
+            part += ", " + FormatSize(c.bytesDestroyed);
+        if (c.filesLeft > 0)
+            part += beforeLeft + std::to_string(c.filesLeft) + " left";
+        parts.push_back(part);
+    }
+    if (c.drivesWiped > 0 || c.drivesLeft > 0) {
+        std::string part = "free space of " + Plural(c.drivesWiped, "drive", "drives") + " overwritten";
+        if (withBytes && c.drivesWiped > 0)
+            part += ", " + FormatSize(c.bytesWritten);
+        if (c.drivesLeft > 0)
+            part += beforeLeft + Plural(c.drivesLeft, "drive", "drives") + " left";
+        parts.push_back(part);
+    }
+    if (c.memoryReported)
+        parts.push_back("held " + FormatSize(c.memoryHeld) + " of memory");
+    if (parts.empty())
+        return "nothing destroyed";
+    std::string text = parts[0];
+    for (size_t i = 1; i < parts.size(); ++i)
+        text += "; " + parts[i];
+    return text;
+}
+
+// One listed item: its texts live in the command's arena.
+struct CSessionRecord::Stored {
+    uint64_t size = 0;
+    uint64_t pathOffset = 0;
+    uint64_t messageOffset = 0;
+    uint32_t pathLength = 0;
+    uint32_t messageLength = 0;
+    int32_t cause = 0;
+    ItemKind kind = ItemKind::File;
+    bool destroyed = false;
+};
+
+struct CSessionRecord::Entry {
+    RecordedCommand heading;
+    std::vector<Stored> items;
+    std::string arena;
+};
+
+CSessionRecord::CSessionRecord(size_t listLimit) : m_nListLimit(listLimit) {}
+
+CSessionRecord::~CSessionRecord() = default;
+
+void CSessionRecord::BeginCommand(const std::string& name, RecordMethod method)
+{
+    auto command = std::make_unique<Entry>();
+    command->heading.name = name;
+    command->heading.method = method;
+    command->heading.started = QDateTime::currentDateTime();
+    std::lock_guard lock(m_mutex);
+    m_commands.push_back(std::move(command));
+    m_bOpen = true;
+}
+
+void CSessionRecord::EndCommand()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    std::lock_guard lock(m_mutex);
+    if (!m_bOpen || m_commands.empty())
+        return;
+    m_commands.back()->heading.ended = now;
+    m_bOpen = false;
+}
+
+void CSessionRecord::Add(const ItemResult& item)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_bOpen || m_commands.empty())
+        return;
+    Entry& command = *m_commands.back();
+    RecordedCommand& heading = command.heading;
+    heading.counts.Add(item);
+    if (item.destroyed && heading.listed >= m_nListLimit) {
+        ++heading.counts.unlisted;
+        heading.counts.unlistedBytes += item.size;
+        return;
+    }
+    Stored stored;
+    stored.size = item.size;
+    stored.cause = item.cause;
+    stored.kind = item.kind;
+    stored.destroyed = item.destroyed;
+    stored.pathOffset = command.arena.size();
+    stored.pathLength = uint32_t(item.path.size());
+    command.arena += item.path;
+    stored.messageOffset = command.arena.size();
+    stored.messageLength = uint32_t(item.message.size());
+    command.arena += item.message;
+    command.items.push_back(stored);
+    ++heading.listed;
+}
+
+size_t CSessionRecord::CommandCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_commands.size();
+}
+
+RecordedCommand CSessionRecord::Command(size_t index) const
+{
+    std::lock_guard lock(m_mutex);
+    return index < m_commands.size() ? m_commands[index]->heading : RecordedCommand{};
+}
+
+ItemResult CSessionRecord::Unpack(const Entry& command, size_t row) const
+{
+    const Stored& s = command.items[row];
+    ItemResult item;
+    item.kind = s.kind;
+    item.path.assign(command.arena, s.pathOffset, s.pathLength);
+    item.size = s.size;
+    item.destroyed = s.destroyed;
+    item.cause = s.cause;
+    item.message.assign(command.arena, s.messageOffset, s.messageLength);
+    return item;
+}
+
+ItemResult CSessionRecord::Item(size_t index, size_t row) const
+{
+    std::lock_guard lock(m_mutex);
+    if (index >= m_commands.size() || row >= m_commands[index]->items.size())
+        return {};
+    return Unpack(*m_commands[index], row);
+}
+
+void CSessionRecord::ForEachItem(size_t index, const std::function<void(const ItemResult&)>& visit) const
+{
+    std::lock_guard lock(m_mutex);
+    if (index >= m_commands.size())
+        return;
+    const Entry& command = *m_commands[index];
+    for (size_t row = 0; row < command.items.size(); ++row)
+        visit(Unpack(command, row));
+}
+
+RecordCounts CSessionRecord::Totals() const
+{
+    std::lock_guard lock(m_mutex);
+    RecordCounts totals;
+    for (const auto& command : m_commands)
+        totals += command->heading.counts;
+    return totals;
+}
+
+} // namespace tw

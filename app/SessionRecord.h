@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The record of this session: what every destroying command was given and
+// what became of it. Kept in memory only and never written anywhere unless
+// the user saves a report. Items arrive from the worker thread while the
+// window reads them on the GUI thread.
+#pragma once
+
+#include "app/OperationHost.h"
+
+#include <QDateTime>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// How a command destroys what it is given; the report states it.
+enum class RecordMethod { Files, FreeSpace, Memory };
+
+// A command's figures. Every item counts, listed or not.
+struct RecordCounts {
+    uint64_t filesDestroyed = 0;
+    uint64_t bytesDestroyed = 0;
+    uint64_t filesLeft = 0;
+    uint64_t drivesWiped = 0;
+    uint64_t bytesWritten = 0;  // into free space
+    uint64_t drivesLeft = 0;
+    uint64_t memoryHeld = 0;    // bytes held at once
+    bool memoryReported = false;
+    uint64_t unlisted = 0;      // destroyed items past the listing limit
+    uint64_t unlistedBytes = 0;
+
+    void Add(const ItemResult& item);
+    RecordCounts& operator+=(const RecordCounts& other);
+    bool Nothing() const;
+};
+
+// "14.2 MB", "1 byte", "512 bytes": decimal units, one decimal.
+std::string FormatSize(uint64_t bytes);
+
+// What a command did in one line: "312 files destroyed, 14.2 MB; 2 left",
+// "free space of 1 drive overwritten, 3.1 GB", "held 7.9 GB of memory",
+// "nothing destroyed". Without bytes: "312 files destroyed, 2 left".
+std::string SummaryText(const RecordCounts& counts, bool withBytes);
+
+// The heading of one command in the record.
+struct RecordedCommand {
+    std::string name;       // as in the menu: "Secure Delete Temp Files"
+    RecordMethod method = RecordMethod::Files;
+    QDateTime started;
+    QDateTime ended;        // invalid while the command runs
+    RecordCounts counts;
+    size_t listed = 0;      // items kept for listing
+};
+
+class CSessionRecord {
+public:
+    // Past this many items in one command only the counts grow; files that
+    // were left are listed whatever their number, since each one is
+    // something the user may still have to deal with.
+    static constexpr size_t kListLimit = 100000;
+
+    explicit CSessionRecord(size_t listLimit = kListLimit);
+    ~CSessionRecord();
+    CSessionRecord(const CSessionRecord&) = delete;
+    CSessionRecord& operator=(const CSessionRecord&) = delete;
+
+    // A command begins; the items added until EndCommand() are its own.
+    void BeginCommand(const std::string& name, RecordMethod method);
+    void EndCommand();
+    // One item's outcome, from any thread. Dropped when no command is open.
+    void Add(const ItemResult& item);
+
+    size_t CommandCount() const;
+    bool Empty() const { return CommandCount() == 0; }
+    RecordedCommand Command(size_t index) const;
+    // Listed item `row` of command `index`, in the order the items came.
+    ItemResult Item(size_t index, size_t row) const;
+    // Every listed item of a command in order, under the record's lock.
+    void ForEachItem(size_t index, const std::function<void(const ItemResult&)>& visit) const;
+    // The figures of every command together.
+    RecordCounts Totals() const;
+
+private:
+    struct Stored;
+    struct Entry;
+    ItemResult Unpack(const Entry& entry, size_t row) const;
+
+    size_t m_nListLimit;
+    mutable std::mutex m_mutex;
+    std::vector<std::unique_ptr<Entry>> m_commands;
+    bool m_bOpen = false;
+};
+
+} // namespace tw
