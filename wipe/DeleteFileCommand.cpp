@@ -20,7 +20,7 @@ std::string DirectoryOfPath(const std::string& path)
     return path.substr(0, slash);
 }
 
-void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection)
+void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection, bool rememberDirectory)
 {
     if (selection.empty())
         return;
@@ -40,7 +40,8 @@ void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selectio
             lastWipe = WipeFile(op, current, nullptr);
         // Anything else ("No") leaves this file alone.
     }
-    CSettings::Write(Setting::InitialDirectory, DirectoryOfPath(current));
+    if (rememberDirectory)
+        CSettings::Write(Setting::InitialDirectory, DirectoryOfPath(current));
 }
 
 } // namespace tw
