@@ -30,6 +30,29 @@ int AskDiskError(Operation& op, const std::string& text)
     return op.host.DiskError(text) == IDC_IGNORE ? 1 : 0;
 }
 
+// What became of one drive's free space, as the record and the headless
+// front end show it: "D: /media/stick".
+void RecordDrive(Operation& op, char letter, const std::string& root, unsigned long long bytes, bool overwritten,
+                 int cause, const std::string& message)
+{
+    ItemResult item;
+    item.kind = ItemKind::Drive;
+    item.path = std::string(1, letter) + ":" + (root.empty() ? "" : " " + root);
+    item.size = bytes;
+    item.destroyed = overwritten;
+    item.cause = cause;
+    item.message = message;
+    op.host.Record(item);
+}
+
+// The drive is reported as left, then the user is asked.
+int LeaveDrive(Operation& op, char letter, const std::string& root, unsigned long long bytes, int cause,
+               const std::string& text)
+{
+    RecordDrive(op, letter, root, bytes, false, cause, text);
+    return AskDiskError(op, text);
+}
+
 bool MayNotCreate(int err) { return err == EACCES || err == EPERM || err == EROFS; }
 
 // Opens the directory for the drive's fillers and creates the first one:
@@ -82,15 +105,16 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
 {
     const std::string letter(1, cLetter);
     if (op.drives.ChangeDrive(nDrive) != 0)
-        return AskDiskError(op, letter);
+        return LeaveDrive(op, cLetter, "", 0, 0, letter);
+    const std::string root = op.drives.CurrentRoot();
 
     // The volume's reserve comes back only after the fillers are gone,
     // however the wipe ends.
     std::optional<ReserveLift> lift;
     FillerFiles fillers;
-    if (!PlaceFirstFiller(fillers, op.drives.CurrentRoot()))
-        return AskDiskError(op, letter);
-    op.WarnIfCopyOnWrite(fillers.DirectoryFd(), op.drives.CurrentRoot());
+    if (!PlaceFirstFiller(fillers, root))
+        return LeaveDrive(op, cLetter, root, 0, 0, letter);
+    op.WarnIfCopyOnWrite(fillers.DirectoryFd(), root);
 
     const std::string chunk = RepeatBuffer(op.m_wipeBuffer, kFillChunk / kWipeBufferSize);
 
@@ -100,7 +124,8 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
         // Never leave the volume full for every other program: the fillers
         // go before the user is asked.
         RemoveFillers(fillers);
-        return AskDiskError(op, "Error Securing Disk [ " + std::to_string(CauseFromErrno(outcome.error)) + " ]");
+        const int cause = CauseFromErrno(outcome.error);
+        return LeaveDrive(op, cLetter, root, outcome.bytes, cause, "Error Securing Disk [ " + std::to_string(cause) + " ]");
     }
 
     {
@@ -116,9 +141,18 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter)
     // blocks would keep what they held before.
     std::string failed;
     const int flushError = fillers.Flush(&failed);
-    RemoveFillers(fillers);
-    if (flushError != 0)
-        throw MakeFileException("flushing", failed, flushError);
+    try {
+        RemoveFillers(fillers);
+    } catch (const FileException& e) {
+        RecordDrive(op, cLetter, root, outcome.bytes, false, e.m_cause, e.what());
+        throw;
+    }
+    if (flushError != 0) {
+        FileException e = MakeFileException("flushing", failed, flushError);
+        RecordDrive(op, cLetter, root, outcome.bytes, false, e.m_cause, e.what());
+        throw e;
+    }
+    RecordDrive(op, cLetter, root, outcome.bytes, true, 0, "");
     return 1;
 }
 
