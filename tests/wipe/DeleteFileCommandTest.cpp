@@ -162,6 +162,19 @@ TEST_F(DeleteFileCommandTest, EmptySelectionChangesNothing)
     EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "/before");
 }
 
+// A front end without the file dialog destroys the same way and leaves
+// the dialog's directory as it was.
+TEST_F(DeleteFileCommandTest, WalkWithoutTheFileDialogKeepsTheRememberedDirectory)
+{
+    const auto files = MakeFiles(2);
+    host.confirmAnswers = {IDC_YES_TO_ALL};
+    DeleteSelectedFiles(op, files, false);
+    EXPECT_FALSE(Exists(files[0]));
+    EXPECT_FALSE(Exists(files[1]));
+    EXPECT_EQ(host.records.size(), 2u);
+    EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "/before");
+}
+
 TEST(DirectoryOfPath, DirectoryWithoutTrailingSeparator)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
