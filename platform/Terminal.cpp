@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -23,7 +24,20 @@ int TerminalColumns(int fd, int fallback)
 std::optional<std::string> ReadAnswerLine(int fd)
 {
     std::string line;
+    const int stopFd = StopSignalFd();
     for (;;) {
+        // A signal that came just before the read would not interrupt it:
+        // the wait is on the answer and on the stop's self-pipe together.
+        pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        if (StopRequested())
+            return std::nullopt;
+        if (poll(fds, stopFd >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (fds[1].revents || StopRequested())
+            return std::nullopt;
         char c = 0;
         const ssize_t n = read(fd, &c, 1);
         if (n == 1) {

@@ -8,6 +8,7 @@
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"
 #include "tests/cli/CliProcess.h"
+#include "tests/sweep/SweepFixture.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -263,8 +263,14 @@ void CliOnTerminal::Type(const std::string& text)
 CliResult CliOnTerminal::Wait()
 {
     // The terminal reports its end (EIO) once the child and every copy of
-    // its side are gone.
-    while (ReadSome(-1)) {
+    // its side are gone. A child that waits for an answer nobody gives is
+    // a failure, not a test that never ends.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (ReadSome(1000)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the program did not end; the terminal shows:\n" << m_screen;
+            kill(m_pid, SIGKILL);
+        }
     }
     if (m_out >= 0) {
         fcntl(m_out, F_SETFL, fcntl(m_out, F_GETFL) & ~O_NONBLOCK);

@@ -25,6 +25,7 @@ struct CliResult {
 };
 
 struct CliLaunch {
+    CliLaunch(std::vector<std::string> arguments = {}) : args(std::move(arguments)) {}
     std::vector<std::string> args;               // after the program's name
     std::string input;                           // standard input (a pipe), unless `devNullInput`
     bool devNullInput = true;
