@@ -10,6 +10,7 @@
 #include "tests/cli/CliProcess.h"
 #include "tests/sweep/SweepFixture.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
