@@ -36,15 +36,19 @@ std::string Rate(double perSecond, const std::string& unit)
     return text;
 }
 
-// Fits `before`, a bar and `after` into `columns`: the bar takes what is
-// left, 10 to 40 characters; without room for it, the line goes without.
+// `before`, a bar and `after`. The bar keeps one width for the whole run, a
+// fifth of the terminal (12 to 32 characters), so that it does not jump as
+// the figures after it change length; a line too long for the terminal is
+// cut at its end.
 std::string WithBar(const std::string& before, double fraction, const std::string& after, int columns)
 {
-    const int fixed = int(before.size() + after.size()) + 4;
-    const int room = std::min(40, columns - 1 - fixed);
-    if (room < 10)
-        return before + "  " + after;
-    return before + "  " + Bar(fraction, room - 2) + "  " + after;
+    const int width = std::clamp(columns / 5, 12, 32);
+    return before + "  " + Bar(fraction, width - 2) + "  " + after;
+}
+
+std::string TimeLeft(double seconds)
+{
+    return seconds < 1 ? "less than a second left" : "about " + FormatDuration(seconds) + " left";
 }
 
 } // namespace
@@ -115,7 +119,7 @@ std::string CProgressLine::Compose(int columns, Clock::time_point now) const
         if (seconds >= 1 && m_nDone > 0) {
             after += "  " + Rate(double(m_nDone) / seconds, "files") + "  " + FormatBytes(uint64_t(double(m_nBytes) / seconds)) + "/s";
             if (m_nTotal >= 0 && uint64_t(m_nTotal) > m_nDone)
-                after += "  about " + FormatDuration(double(uint64_t(m_nTotal) - m_nDone) * seconds / double(m_nDone)) + " left";
+                after += "  " + TimeLeft(double(uint64_t(m_nTotal) - m_nDone) * seconds / double(m_nDone));
         }
         const std::string before = m_strPhase.empty() ? std::string(" Deleting Files ...") : m_strPhase;
         // Scanning without a count yet: the phase says all there is.
@@ -145,7 +149,7 @@ std::string CProgressLine::Compose(int columns, Clock::time_point now) const
             const double rate = double(m_fill.written) / seconds;
             after += "  " + FormatBytes(uint64_t(rate)) + "/s";
             if (m_fill.total > m_fill.written)
-                after += "  about " + FormatDuration(double(m_fill.total - m_fill.written) / rate) + " left";
+                after += "  " + TimeLeft(double(m_fill.total - m_fill.written) / rate);
         }
         const double fraction = m_fill.total ? double(m_fill.written) / double(m_fill.total) : 0;
         line = WithBar(drive + "  " + Percent(fraction), fraction, after, columns);
