@@ -103,8 +103,11 @@ CTerminalHost::CTerminalHost(const Config& config)
 {
 }
 
+CTerminalHost::~CTerminalHost() { FlushOut(); }
+
 int CTerminalHost::Ask(const std::string& question, const std::vector<std::vector<std::string>>& answers)
 {
+    FlushOut();
     m_progress.Clear();
     for (;;) {
         if (!WriteAll(m_config.errFd, question))
@@ -242,15 +245,32 @@ void CTerminalHost::Fatal(const std::string& what)
 
 void CTerminalHost::Diagnostic(const std::string& text)
 {
+    FlushOut();
     m_progress.Clear();
     WriteAll(m_config.errFd, text + "\n");
 }
 
 void CTerminalHost::Out(const std::string& line)
 {
+    // A write per line would cost a system call per file; a reader of the
+    // JSON lines still sees them within a fraction of a second.
+    constexpr size_t kBlock = 64 * 1024;
+    constexpr auto kInterval = std::chrono::milliseconds(200);
+    m_strOutBuffer += line;
+    const auto now = CProgressLine::Clock::now();
+    if (m_strOutBuffer.size() >= kBlock || now - m_lastFlush >= kInterval)
+        FlushOut();
+}
+
+void CTerminalHost::FlushOut()
+{
+    m_lastFlush = CProgressLine::Clock::now();
+    if (m_strOutBuffer.empty())
+        return;
     // Standard output may be the same terminal as the progress line.
     m_progress.Clear();
-    WriteAll(m_config.outFd, line);
+    WriteAll(m_config.outFd, m_strOutBuffer);
+    m_strOutBuffer.clear();
 }
 
 std::string CTerminalHost::SummaryText() const
@@ -286,6 +306,7 @@ std::string CTerminalHost::SummaryText() const
 
 int CTerminalHost::Finish()
 {
+    FlushOut();
     m_progress.Clear();
     const uint64_t left = m_files.left + m_drives.left + m_memory.left;
     const char* stopped = nullptr;
@@ -321,6 +342,7 @@ int CTerminalHost::Finish()
         summary.insert(QStringLiteral("messages"), messages);
         summary.insert(QStringLiteral("warnings"), warnings);
         Out(JsonLine(summary));
+        FlushOut();
     } else if (!m_config.quiet) {
         if (const std::string text = SummaryText(); !text.empty())
             Diagnostic(text);

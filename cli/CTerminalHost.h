@@ -40,6 +40,9 @@ public:
     };
 
     explicit CTerminalHost(const Config& config);
+    ~CTerminalHost() override;  // writes what standard output still holds
+    CTerminalHost(const CTerminalHost&) = delete;
+    CTerminalHost& operator=(const CTerminalHost&) = delete;
 
     int Confirm(const std::string& path) override;
     int FileError(const std::string& file, const std::string& message) override;
@@ -69,11 +72,17 @@ private:
     int Ask(const std::string& question, const std::vector<std::vector<std::string>>& answers);
     int ItemError(const std::string& report, const char* ignoreLabel);
     void Diagnostic(const std::string& text);
+    // Standard output is gathered and written in blocks: a few times a
+    // second at most, before anything goes to standard error or the
+    // terminal asks, and at the end.
     void Out(const std::string& line);
+    void FlushOut();
     std::string SummaryText() const;
 
     Config m_config;
     CProgressLine m_progress;
+    std::string m_strOutBuffer;
+    CProgressLine::Clock::time_point m_lastFlush = CProgressLine::Clock::now();
 
     struct Tally {
         uint64_t destroyed = 0;
