@@ -163,6 +163,30 @@ TEST_F(CliInstallTest, TheServicesCommandRunsTheInstalledProgramsSweep)
     EXPECT_EQ(run.err, "Destroyed 1 file (3 B).\n");
 }
 
+// The Debian package carries the command line with everything that goes
+// with it, and its service names the program where the package puts it.
+TEST_F(CliInstallTest, TheDebianPackageCarriesTheCommandLineAndItsCompanions)
+{
+    if (!HaveTool("dpkg-deb") || !HaveTool("dpkg-shlibdeps"))
+        GTEST_SKIP() << "dpkg-deb or dpkg-shlibdeps is missing (Debian package dpkg-dev)";
+    TempDir packages;
+    const Shell built = RunShell("cd " + Quoted(TARNOWICK_BINARY_DIR) + " && " + Quoted(TARNOWICK_CPACK) +
+                                     " -G DEB -B " + Quoted(packages.Path()), scratch);
+    ASSERT_EQ(built.status, 0) << built.out << built.err;
+    const std::string deb = packages / "tarnowick_1.0_amd64.deb";
+    const Shell contents = RunShell("dpkg-deb -c " + Quoted(deb), scratch);
+    ASSERT_EQ(contents.status, 0) << contents.err;
+    for (const char* file : {"./usr/bin/tarnowick-cli", "./usr/share/man/man1/tarnowick.1.gz",
+                             "./usr/share/man/man1/tarnowick-cli.1.gz", "./usr/lib/systemd/user/tarnowick-sweep@.service",
+                             "./usr/lib/systemd/user/tarnowick-sweep@.timer", "./usr/share/doc/tarnowick/ansible/sweep.yml",
+                             "./usr/share/doc/tarnowick/ansible/templates/Tarnowick.conf.j2"})
+        EXPECT_NE(contents.out.find(std::string(file) + "\n"), std::string::npos) << file << " is not in the package";
+    const Shell unpacked = RunShell("dpkg-deb -x " + Quoted(deb) + " " + Quoted(packages / "root"), scratch);
+    ASSERT_EQ(unpacked.status, 0) << unpacked.err;
+    const std::string service = ReadFile(packages / "root/usr/lib/systemd/user/tarnowick-sweep@.service");
+    EXPECT_NE(service.find("\nExecStart=/usr/bin/tarnowick-cli "), std::string::npos) << service;
+}
+
 // The example playbook, as installed, against this machine: it deploys the
 // settings, sweeps with them and brings the summary back; no file name
 // reaches the summary or Ansible's output.
