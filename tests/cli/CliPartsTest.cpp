@@ -1,25 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of tarnowick-cli that need no process of their own: reading the
-// command line, writing names safely to a terminal, sizes and times, the
-// progress line, and the answers and exit statuses of the terminal host.
-#include "app/CommandIds.h"
+// command line, writing names safely to a terminal, sizes and times, and the
+// progress line. What the program does with them is tested on the program.
 #include "app/ItemReport.h"
 #include "cli/CProgressLine.h"
-#include "cli/CTerminalHost.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
 #include "cli/TextFormat.h"
-#include "platform/StopSignal.h"
 #include "tests/TestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace tw;
 using namespace tw::cli;
@@ -184,137 +174,6 @@ TEST(CliProgressTest, TheLineShowsCountRateAndTimeLeftWithinTheTerminal)
     fill.phase = FillStatus::GivingBack;
     line.Fill(fill);
     EXPECT_EQ(line.Compose(120, CProgressLine::Clock::now()), "D: /media/stick  Giving the space back ...");
-}
-
-// The host alone, with its output in pipes: the answers --yes and
-// --on-error give, the lines --json writes, and the exit status.
-class TerminalHostTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(pipe2(out, O_CLOEXEC | O_NONBLOCK), 0);
-        ASSERT_EQ(pipe2(err, O_CLOEXEC | O_NONBLOCK), 0);
-        config.outFd = out[1];
-        config.errFd = err[1];
-        config.inFd = -1;
-    }
-    void TearDown() override
-    {
-        for (int fd : {out[0], out[1], err[0], err[1]})
-            close(fd);
-        ClearStopRequest();
-    }
-    static std::string Read(int fd)
-    {
-        std::string text;
-        char buf[4096];
-        for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
-            text.append(buf, size_t(n));
-        return text;
-    }
-    static ItemResult File(const std::string& path, bool destroyed, uint64_t size = 10)
-    {
-        ItemResult item;
-        item.path = path;
-        item.size = size;
-        item.destroyed = destroyed;
-        item.cause = destroyed ? 0 : 5;
-        item.message = destroyed ? "" : "Could not access this file for deletion [ 5 ]";
-        return item;
-    }
-
-    int out[2] = {-1, -1};
-    int err[2] = {-1, -1};
-    CTerminalHost::Config config;
-};
-
-TEST_F(TerminalHostTest, AnswersAndExitStatusFollowTheChoices)
-{
-    struct Row {
-        OnError onError;
-        int fileAnswer;
-        int diskAnswer;
-        int status;
-        const char* told;
-    };
-    const Row rows[] = {
-        {OnError::Skip, IDC_IGNORE, IDC_IGNORE, kExitLeft, " (Ignore File)"},
-        {OnError::Stop, IDC_CANCEL_OPERATION, IDC_CANCEL_OPERATION, kExitStopped, " (Cancel Operation)"},
-    };
-    for (const Row& row : rows) {
-        config.onError = row.onError;
-        config.yes = true;
-        CTerminalHost host(config);
-        EXPECT_EQ(host.Confirm("/x"), IDC_YES_TO_ALL);
-        host.Record(File("/x", false));
-        EXPECT_EQ(host.FileError("/x", "Could not access this file for deletion [ 5 ]"), row.fileAnswer);
-        EXPECT_EQ(host.DiskError("Q"), row.diskAnswer);
-        EXPECT_EQ(host.Finish(), row.status);
-        const std::string said = Read(err[0]);
-        EXPECT_NE(said.find("Secure Delete Error: /x: Could not access this file for deletion [ 5 ]" + std::string(row.told)),
-                  std::string::npos) << said;
-        EXPECT_NE(said.find("Error During Secure Disk: Q"), std::string::npos) << said;
-    }
-
-    // Nobody to ask and no --yes: a confirmation is a cancel.
-    config.yes = false;
-    config.onError = OnError::Skip;
-    CTerminalHost alone(config);
-    EXPECT_EQ(alone.Confirm("/x"), IDCANCEL);
-    EXPECT_EQ(alone.Finish(), kExitStopped);
-
-    // Everything destroyed: 0; a parameters message: 2, even with files done.
-    CTerminalHost clean(config);
-    clean.Record(File("/a", true));
-    EXPECT_EQ(clean.Finish(), kExitDestroyed);
-    CTerminalHost message(config);
-    message.Record(File("/a", true));
-    message.Message("Z Not Accessible");
-    EXPECT_EQ(message.Finish(), kExitUsage);
-    // A stop asked for by a signal outranks everything else.
-    CTerminalHost signalled(config);
-    signalled.Message("Z Not Accessible");
-    RequestStop();
-    EXPECT_EQ(signalled.Finish(), kExitStopped);
-}
-
-TEST_F(TerminalHostTest, JsonLinesAreTheItemsAsTheReportHasThemThenOneSummary)
-{
-    config.json = true;
-    config.command = "sweep temp";
-    CTerminalHost host(config);
-    const ItemResult gone = File("/t/\xff.tmp", true, 3000);
-    const ItemResult kept = File("/t/b.tmp", false);
-    host.Record(gone);
-    host.Record(kept);
-    host.Warning("/t is on a btrfs file system");
-    host.Fatal("removing /t/c.tmp: Operation not permitted");
-    EXPECT_EQ(host.Finish(), kExitStopped);
-
-    const std::string text = Read(out[0]);
-    const auto line = [](const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString() + "\n"; };
-    const std::string first = line(ItemToJson(gone));
-    const std::string second = line(ItemToJson(kept));
-    ASSERT_EQ(text.compare(0, first.size() + second.size(), first + second), 0) << text;
-    const QJsonObject summary = QJsonDocument::fromJson(QByteArray::fromStdString(text.substr(first.size() + second.size()))).object();
-    EXPECT_EQ(summary.value(QStringLiteral("kind")).toString(), QStringLiteral("summary"));
-    EXPECT_EQ(summary.value(QStringLiteral("command")).toString(), QStringLiteral("sweep temp"));
-    EXPECT_EQ(summary.value(QStringLiteral("destroyed")).toInt(), 1);
-    EXPECT_EQ(summary.value(QStringLiteral("left")).toInt(), 1);
-    EXPECT_EQ(summary.value(QStringLiteral("bytes")).toInt(), 3000);
-    EXPECT_EQ(summary.value(QStringLiteral("status")).toInt(), kExitStopped);
-    EXPECT_EQ(summary.value(QStringLiteral("stopped")).toString(), QStringLiteral("error"));
-    EXPECT_EQ(summary.value(QStringLiteral("error")).toString(), QStringLiteral("removing /t/c.tmp: Operation not permitted"));
-    EXPECT_EQ(summary.value(QStringLiteral("warnings")).toArray().size(), 1);
-
-    // --quiet keeps the summary alone.
-    config.quiet = true;
-    CTerminalHost quiet(config);
-    quiet.Record(gone);
-    EXPECT_EQ(quiet.Finish(), kExitDestroyed);
-    const std::string quietText = Read(out[0]);
-    EXPECT_EQ(quietText.find("\"file\""), std::string::npos) << quietText;
-    EXPECT_NE(quietText.find("\"summary\""), std::string::npos) << quietText;
 }
 
 } // namespace
