@@ -43,6 +43,13 @@ inline std::string RepeatBuffer(const WipeBuffer& buffer, size_t copies)
     return block;
 }
 
+// How the sweep commands run their passes.
+enum class SweepPasses {
+    FromSettings,  // "Counter" decides: one deleting pass, or a counting pass first
+    Counted,       // always a counting pass first, so that progress has a total
+    CountOnly,     // the counting pass alone: nothing is destroyed (a dry run)
+};
+
 struct Operation {
     Operation(const WipeBuffer& buffer, IOperationHost& h, IDriveTable& d)
         : m_wipeBuffer(buffer), host(h), drives(d) {}
@@ -60,6 +67,10 @@ struct Operation {
     // with the file's full path and size: the preview and a dry run list
     // exactly what the deleting pass would take. Empty: nothing is listed.
     std::function<void(const std::string& path, uint64_t size)> onMatch;
+
+    // The window leaves this to "Counter"; a front end without the progress
+    // box chooses for itself.
+    SweepPasses passes = SweepPasses::FromSettings;
 
     // Once per command, before the first target on a copy-on-write file
     // system is touched: overwriting in place cannot reach the old copies

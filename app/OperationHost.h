@@ -51,6 +51,7 @@ struct ItemResult {
     uint64_t size = 0;       // bytes overwritten, written into free space, or held
     bool destroyed = false;  // true: gone (file), overwritten (free space), held (memory)
     int cause = 0;           // file error cause code when the item was left
+    bool kept = false;       // left by the user's own answer (No, Cancel), not by a failure
     std::string message;     // what the user was told about a left item
 };
 

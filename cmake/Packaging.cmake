@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The Debian package that `make package` builds (cpack -G DEB): the program,
-# its desktop entry, icons, metainfo, manual and file-manager entries under
+# The Debian package that `make package` builds (cpack -G DEB): the program
+# and tarnowick-cli, the desktop entry, icons, metainfo, manual, manual pages,
+# file-manager entries, systemd user units and the Ansible example under
 # /usr. The settings live in each user's ~/.config and are never part of the
 # package, so an upgrade or a removal leaves them as they are.
 set(CPACK_GENERATOR "DEB")
@@ -14,7 +15,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 truncates, renames and removes them. It sweeps folders or whole drives for \
 files of chosen types, overwrites the free space of drives and pushes memory \
 out to swap. It never follows symbolic links and never leaves the file system \
-a sweep started on.")
+a sweep started on. tarnowick-cli runs the same commands without a window, \
+from scripts, daily systemd user timers and configuration-management tools.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 

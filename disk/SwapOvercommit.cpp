@@ -60,11 +60,15 @@ void OvercommitSwapfile(Operation& op, IAllocator& alloc)
     held.kind = ItemKind::Memory;
     held.size = large.count * kLargeBlock + small.count * kSmallBlock + single.count * kSingleBlock;
     held.destroyed = true;
-    op.host.Record(held);
 
     Release(alloc, large, kLargeBlock);
     Release(alloc, small, kSmallBlock);
     Release(alloc, single, kSingleBlock);
+
+    // Only now: while every block is held the system has no memory to
+    // spare, and a record that cannot be kept must not leave the blocks
+    // taken for the rest of the program's life.
+    op.host.Record(held);
 }
 
 } // namespace tw

@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace tw {
@@ -241,6 +242,17 @@ std::string CurrentDirectory()
             return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+int GetVolumeSpace(const std::string& path, VolumeSpace* space)
+{
+    struct statvfs s {};
+    if (statvfs(path.c_str(), &s) != 0)
+        return errno;
+    space->size = uint64_t(s.f_blocks) * s.f_frsize;
+    space->free = uint64_t(s.f_bfree) * s.f_frsize;
+    space->available = uint64_t(s.f_bavail) * s.f_frsize;
+    return 0;
 }
 
 } // namespace tw

@@ -4,6 +4,7 @@
 // locations are parameters so that tests can hand in their own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,5 +52,14 @@ bool IsRemovableDevice(const std::string& sysRoot, unsigned major, unsigned mino
 
 // The process's current directory, "" when it cannot be read.
 std::string CurrentDirectory();
+
+// Size and free space of the file system holding `path`.
+struct VolumeSpace {
+    uint64_t size = 0;       // bytes in all
+    uint64_t free = 0;       // bytes free, the root-reserved ones included
+    uint64_t available = 0;  // bytes an ordinary user's writes can take
+};
+// 0 or errno.
+int GetVolumeSpace(const std::string& path, VolumeSpace* space);
 
 } // namespace tw

@@ -37,11 +37,16 @@ using SweepFunction = int (*)(Operation&, int, IProgress*);
 
 // One deleting pass, or with "Counter" on a counting pass that sizes the
 // progress box and a deleting pass that steps it. The box is owned here so
-// that a file error leaving the sweep still takes it away.
+// that a file error leaving the sweep still takes it away. A dry run makes
+// the counting pass alone, with no box.
 void RunPasses(Operation& op, SweepFunction sweep)
 {
     op.m_bContinue = 1;
-    if (!CSettings::ReadBool(Setting::Counter)) {
+    if (op.passes == SweepPasses::CountOnly) {
+        sweep(op, kSweepCounting, nullptr);
+        return;
+    }
+    if (op.passes != SweepPasses::Counted && !CSettings::ReadBool(Setting::Counter)) {
         sweep(op, kSweepDeleting, nullptr);
         return;
     }

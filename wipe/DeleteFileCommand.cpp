@@ -40,6 +40,7 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
             ItemResult kept;
             kept.path = current;
             kept.message = "Not confirmed";
+            kept.kept = true;
             op.host.Record(kept);
         }
         if (answer == IDCANCEL)
@@ -74,11 +75,13 @@ void ReportLeft(Operation& op, const std::vector<std::string>& names, int cause,
 
 } // namespace
 
-void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection)
+void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection, bool rememberDirectory)
 {
     if (selection.empty())
         return;
-    CSettings::Write(Setting::InitialDirectory, DirectoryOfPath(Walk(op, selection)));
+    const std::string last = Walk(op, selection);
+    if (rememberDirectory)
+        CSettings::Write(Setting::InitialDirectory, DirectoryOfPath(last));
 }
 
 void DeleteGivenFiles(Operation& op, const std::vector<std::string>& names, const std::vector<std::string>& notLocal)

@@ -10,10 +10,12 @@
 
 namespace tw {
 
-// Walks `selection` in order. Writes "Initial Directory" from the path at
-// which the walk ended, however it ended; a FileException from the wiper
-// ends the command before that. An empty selection does nothing.
-void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection);
+// Walks `selection` in order. With `rememberDirectory`, writes "Initial
+// Directory" from the path at which the walk ended, however it ended; a
+// FileException from the wiper ends the command before that. A front end
+// without the file dialog passes false and leaves the setting alone. An
+// empty selection does nothing.
+void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selection, bool rememberDirectory = true);
 
 // The same walk for names that come from outside the file dialog: files
 // dropped on the window, `tarnowick --delete`. Before the first question,

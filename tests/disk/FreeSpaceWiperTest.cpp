@@ -422,6 +422,36 @@ TEST_F(FreeSpaceWipe, CancelOrEscapeSkipsTheRemainingDrives)
     }
 }
 
+// Each drive's outcome reaches the record: the bytes of pattern written for
+// a drive that was wiped, and what the user was told for one that was not.
+TEST_F(FreeSpaceWipe, EveryDriveIsRecordedWithWhatBecameOfIt)
+{
+    const unsigned long long freeBefore = FreeBlocks(mount.Path());
+    host.diskErrorAnswers = {IDC_IGNORE};
+    SecureEmptySpace(op, "Q!X!");
+    ASSERT_EQ(host.records.size(), 2u);
+    EXPECT_EQ(host.records[0].kind, ItemKind::Drive);
+    EXPECT_EQ(host.records[0].path, "Q:");
+    EXPECT_FALSE(host.records[0].destroyed);
+    EXPECT_EQ(host.records[0].message, "Q");
+    EXPECT_EQ(host.records[1].kind, ItemKind::Drive);
+    EXPECT_EQ(host.records[1].path, "X: " + mount.Path());
+    EXPECT_TRUE(host.records[1].destroyed);
+    EXPECT_EQ(host.records[1].size, freeBefore * 4096);
+
+    host.records.clear();
+    SetFillerWriteHook([](int, const char*, size_t) -> ssize_t {
+        errno = EIO;
+        return -1;
+    });
+    host.diskErrorAnswers = {IDC_CANCEL_OPERATION};
+    SecureEmptySpace(op, "X!");
+    ASSERT_EQ(host.records.size(), 1u);
+    EXPECT_FALSE(host.records[0].destroyed);
+    EXPECT_EQ(host.records[0].cause, 10);
+    EXPECT_EQ(host.records[0].message, "Error Securing Disk [ 10 ]");
+}
+
 TEST_F(FreeSpaceWipe, EmptyEntriesAreSkippedAndAnUnterminatedTailIsDropped)
 {
     TmpfsMount other("1M");

@@ -202,4 +202,32 @@ TEST(SystemAllocator, MakingMemoryResidentKeepsItsContents)
     munmap(block, size);
 }
 
+
+// The record is made once every block is back: while they are held the
+// system may have no memory to keep it, and a record that fails must not
+// leave the blocks taken.
+TEST(SwapOvercommit, TheRecordComesAfterTheLastBlockIsGivenBack)
+{
+    struct FailingHost : ScriptedHost {
+        const RecordingAllocator* alloc = nullptr;
+        size_t freedAtRecord = 0;
+        void Record(const ItemResult&) override
+        {
+            freedAtRecord = alloc->freeOrder.size();
+            throw std::bad_alloc();
+        }
+    } host;
+    WipeBuffer buffer{};
+    FillWipeBuffer(buffer);
+    FakeDriveTable drives;
+    Operation op{buffer, host, drives};
+    RecordingAllocator alloc;
+    alloc.failAfter[kLargeBlock] = 3;
+    host.alloc = &alloc;
+    EXPECT_THROW(OvercommitSwapfile(op, alloc), std::bad_alloc);
+    ExpectReleasedInOrder(alloc, 3, 1024, 1024);
+    EXPECT_EQ(host.freedAtRecord, 3u + 1024u + 1024u);
+    EXPECT_EQ(host.workingAlive, 0);
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include "app/CommandIds.h"
 #include "platform/FileError.h"
 
+#include <map>
 #include <sys/stat.h>
 
 using namespace tw;
@@ -126,6 +127,44 @@ TEST_F(LocationSweepsTest, CounterShowsTheBoxThroughBothPasses)
     SecureDeleteOther(o);
     EXPECT_EQ(fresh.progress.events, (Events{"create", "scanning", "range 0", "deleting", "destroy"}));
     EXPECT_TRUE(fresh.questions.empty());
+}
+
+// A dry run makes the counting pass alone: every match is listed with its
+// size, nothing is written, no box comes up, and an unset path is still
+// reported rather than taken for the current drive. Asked to count first,
+// a command sizes its progress even with "Counter" off.
+TEST_F(LocationSweepsTest, PassesChosenByTheFrontEndOverrideCounter)
+{
+    TempDir temp;
+    WriteFile(temp / "a.tmp", "12345");
+    WriteFile(temp / "b.tmp", "");
+    WriteFile(temp / "keep.txt", "keep");
+    CSettings::Write(Setting::TemporaryPath, temp.Path());
+    CSettings::Write(Setting::FileTypes, "*.tmp!");
+    std::map<std::string, uint64_t> listed;
+    op.onMatch = [&listed](const std::string& path, uint64_t size) { listed[path] = size; };
+
+    for (const char* counter : {"FALSE", "TRUE"}) {
+        CSettings::Write(Setting::Counter, counter);
+        listed.clear();
+        op.passes = SweepPasses::CountOnly;
+        SecureDeleteTemp(op);
+        EXPECT_EQ(listed, (std::map<std::string, uint64_t>{{temp / "a.tmp", 5}, {temp / "b.tmp", 0}})) << counter;
+        EXPECT_EQ(ReadFile(temp / "a.tmp"), "12345");
+        EXPECT_TRUE(Exists(temp / "b.tmp"));
+        EXPECT_TRUE(host.progress.events.empty()) << counter;
+        EXPECT_TRUE(host.records.empty());
+    }
+    CSettings::Write(Setting::OtherPath, "");
+    SecureDeleteOther(op);
+    EXPECT_EQ(host.Messages(), std::vector<std::string>{"Other Path Not Entered"});
+
+    CSettings::Write(Setting::Counter, "FALSE");
+    op.onMatch = nullptr;
+    op.passes = SweepPasses::Counted;
+    SecureDeleteTemp(op);
+    EXPECT_EQ(host.progress.events, (Events{"create", "scanning", "range 2", "deleting", "destroy"}));
+    EXPECT_EQ(ListingOrder(temp.Path()), std::vector<std::string>{"keep.txt"});
 }
 
 // "Cancel Operation" on the third file of the temporary directory: the rest

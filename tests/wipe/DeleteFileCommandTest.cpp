@@ -162,6 +162,19 @@ TEST_F(DeleteFileCommandTest, EmptySelectionChangesNothing)
     EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "/before");
 }
 
+// A front end without the file dialog destroys the same way and leaves
+// the dialog's directory as it was.
+TEST_F(DeleteFileCommandTest, WalkWithoutTheFileDialogKeepsTheRememberedDirectory)
+{
+    const auto files = MakeFiles(2);
+    host.confirmAnswers = {IDC_YES_TO_ALL};
+    DeleteSelectedFiles(op, files, false);
+    EXPECT_FALSE(Exists(files[0]));
+    EXPECT_FALSE(Exists(files[1]));
+    EXPECT_EQ(host.records.size(), 2u);
+    EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "/before");
+}
+
 TEST(DirectoryOfPath, DirectoryWithoutTrailingSeparator)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -187,6 +200,7 @@ TEST_F(DeleteFileCommandTest, AFileKeptAtTheQuestionIsRecordedAsLeftNotConfirmed
     EXPECT_FALSE(host.records[0].destroyed);
     EXPECT_EQ(host.records[0].cause, 0);
     EXPECT_EQ(host.records[0].message, "Not confirmed");
+    EXPECT_TRUE(host.records[0].kept);
     EXPECT_EQ(host.records[0].size, 0u) << "nothing of it was overwritten";
     EXPECT_TRUE(host.records[1].destroyed);
     // Cancel keeps the file it was asked for too; the files after it were

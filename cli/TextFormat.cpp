@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/TextFormat.h"
+
+#include "app/ItemReport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+
+namespace tw::cli {
+
+std::string TerminalText(const std::string& bytes)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto escaped = [](unsigned char c) { return std::string{'\\', 'x', hex[c >> 4], hex[c & 15]}; };
+    // In the escaped form every byte that is not plain text is already
+    // \xNN; what is left to catch are the controls that are valid UTF-8.
+    const std::string text = EscapeBytes(bytes);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7f) {
+            out += escaped(c);
+        } else if (c == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80
+                   && static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
+            // U+0080 to U+009F: some terminals take U+009B as a control
+            // sequence introducer.
+            out += escaped(c);
+            out += escaped(static_cast<unsigned char>(text[++i]));
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+std::string FormatBytes(uint64_t bytes)
+{
+    static const char* const units[] = {"B", "KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    if (bytes < 1024)
+        return std::to_string(bytes) + " B";
+    double value = double(bytes);
+    size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(units)) {
+        value /= 1024;
+        ++unit;
+    }
+    // 1023.96 KiB is written as 1.0 MiB, never as 1024.0 KiB.
+    if (value >= 1023.95 && unit + 1 < std::size(units)) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    return text;
+}
+
+std::string FormatDuration(double seconds)
+{
+    if (!std::isfinite(seconds))
+        return "an unknown time";
+    if (seconds < 1)
+        return "less than a second";
+    const auto whole = static_cast<unsigned long long>(std::llround(seconds));
+    if (whole < 60)
+        return std::to_string(whole) + " s";
+    if (whole < 3600)
+        return std::to_string(whole / 60) + " min " + std::to_string(whole % 60) + " s";
+    return std::to_string(whole / 3600) + " h " + std::to_string(whole % 3600 / 60) + " min";
+}
+
+std::string CountOf(uint64_t count, const std::string& noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+} // namespace tw::cli

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tarnowick-cli: Tarnowick without a window, for terminals, scripts, timers
+// and configuration-management tools.
+#include "cli/CliCommands.h"
+#include "platform/StopSignal.h"
+#include "platform/Terminal.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv)
+{
+    // A signal from now on stops the command between two files (or two
+    // writes of a fill) and lets it clean up, as Cancel Operation would.
+    tw::InstallStopSignals();
+    tw::IgnoreBrokenPipe();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Halmere"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tarnowick"));
+
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    return tw::cli::RunCli(args);
+}

@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tarnowick-cli empty-space, drives and overcommit: the free space of a
+// loop-mounted volume overwritten (the image read afterwards), the drives
+// of the window's last choice, a drive that is not there, SIGTERM in the
+// middle of a fill, the drive list, and the memory the system grants.
+#include "tests/cli/CliFixture.h"
+
+#include "platform/Filler.h"
+
+#include <csignal>
+#include <dirent.h>
+#include <sys/statvfs.h>
+#include <thread>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+unsigned long long FreeBytes(const std::string& path)
+{
+    struct statvfs s {};
+    EXPECT_EQ(statvfs(path.c_str(), &s), 0) << path;
+    return (unsigned long long)s.f_bfree * s.f_frsize;
+}
+
+std::vector<std::string> FillersIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    for (const std::string& name : ListingOrder(directory))
+        if (name.rfind(kFillerPrefix, 0) == 0)
+            names.push_back(name);
+    return names;
+}
+
+class CliDiskTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearSettings(); }
+};
+
+TEST_F(CliDiskTest, EmptySpaceOverwritesWhatARemovedFileLeftOnTheDevice)
+{
+    LetteredVolume volume(48);
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    ASSERT_GE(volume.Letter(), 'D');
+    // A file removed the ordinary way: its blocks are free, its contents
+    // are still on the device.
+    const std::string removed = volume.Path() + "/removed.txt";
+    WriteOnDevice(removed, SecretContents("CLI-SPACE-GONE-4b7c", 200000));
+    ASSERT_EQ(unlink(removed.c_str()), 0);
+    SyncVolume(volume.Path());
+    ASSERT_TRUE(FileContains(volume.Image(), "CLI-SPACE-GONE-4b7c"));
+    const unsigned long long freeBefore = FreeBytes(volume.Path());
+
+    const CliResult run = RunCli({{"empty-space", "--json", volume.LetterText()}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const JsonRun json = SplitJson(run);
+    ASSERT_EQ(json.items.size(), 1u) << run.out;
+    EXPECT_EQ(Str(json.items[0], "kind"), "drive");
+    EXPECT_EQ(PathOf(json.items[0]), volume.LetterText() + ": " + volume.Path());
+    EXPECT_EQ(Str(json.items[0], "result"), "destroyed");
+    EXPECT_GE((unsigned long long)Num(json.items[0], "size"), freeBefore * 9 / 10);
+    EXPECT_EQ(Str(json.summary, "command"), "empty-space");
+    EXPECT_EQ(Num(json.summary, "destroyed"), 1);
+    EXPECT_TRUE(FillersIn(volume.Path()).empty());
+    EXPECT_EQ(FreeBytes(volume.Path()), freeBefore);
+
+    // The old bytes are gone from the device. (The pattern itself need not
+    // be there: the discard after the wipe lets the loop device punch the
+    // freed blocks out of its image.)
+    ASSERT_TRUE(volume.Unmount());
+    EXPECT_FALSE(FileContains(volume.Image(), "CLI-SPACE-GONE-4b7c"));
+}
+
+TEST_F(CliDiskTest, WithoutLettersTheDrivesLastChosenInTheWindowAreWiped)
+{
+    LetteredVolume volume(16);
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    const CliResult none = RunCli({{"empty-space"}});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.err.find("No drives chosen"), std::string::npos) << none.err;
+
+    CSettings::Write(Setting::Drives2, volume.LetterText() + "!");
+    const CliResult run = RunCli({{"empty-space", "--json"}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const JsonRun json = SplitJson(run);
+    ASSERT_EQ(json.items.size(), 1u);
+    EXPECT_EQ(PathOf(json.items[0]), volume.LetterText() + ": " + volume.Path());
+    // The choice is the window's to make: the command line leaves it be.
+    EXPECT_EQ(CSettings::Read(Setting::Drives2), volume.LetterText() + "!");
+}
+
+TEST_F(CliDiskTest, ADriveThatIsNotThereIsLeftOrStopsTheCommand)
+{
+    const CliResult skipped = RunCli({{"empty-space", "--json", "z"}});
+    EXPECT_EQ(skipped.status, 1);
+    const JsonRun json = SplitJson(skipped);
+    ASSERT_EQ(json.items.size(), 1u);
+    EXPECT_EQ(PathOf(json.items[0]), "Z:");
+    EXPECT_EQ(Str(json.items[0], "result"), "left");
+    EXPECT_EQ(Str(json.items[0], "message"), "Z");
+    EXPECT_NE(skipped.err.find("Error During Secure Disk: Z (Ignore Disk)"), std::string::npos) << skipped.err;
+
+    const CliResult stopped = RunCli({{"empty-space", "--on-error=stop", "Z", "Y"}});
+    EXPECT_EQ(stopped.status, 3);
+    EXPECT_EQ(stopped.err.find("Error During Secure Disk: Y"), std::string::npos) << "went on after the stop";
+    EXPECT_NE(stopped.err.find("(Cancel Operation)"), std::string::npos) << stopped.err;
+}
+
+// SIGTERM while the volume fills: the program stops, gives every byte back
+// and removes its fillers before it exits.
+TEST_F(CliDiskTest, SigtermDuringTheFillLeavesNothingBehind)
+{
+    LetteredVolume volume(384);
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    const unsigned long long freeBefore = FreeBytes(volume.Path());
+
+    CliChild child({{"empty-space", "--json", volume.LetterText()}});
+    // Wait until the fill has taken a good part of the volume.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    bool filling = false;
+    while (!filling && std::chrono::steady_clock::now() < deadline) {
+        child.Drain();
+        filling = FreeBytes(volume.Path()) < freeBefore / 2;
+        if (!filling)
+            std::this_thread::yield();
+    }
+    ASSERT_TRUE(filling) << "the fill never took half the volume";
+    child.Signal(SIGTERM);
+    const CliResult result = child.Wait();
+
+    EXPECT_EQ(result.status, 3) << result.err;
+    const JsonRun json = SplitJson(result);
+    EXPECT_EQ(Str(json.summary, "stopped"), "signal");
+    EXPECT_EQ(Str(json.summary, "signal"), "SIGTERM");
+    EXPECT_TRUE(FillersIn(volume.Path()).empty());
+    EXPECT_EQ(FreeBytes(volume.Path()), freeBefore) << "space still taken after the program ended";
+}
+
+TEST_F(CliDiskTest, DrivesListsLettersMountPointsFileSystemsAndSpace)
+{
+    LetteredVolume volume(16);
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    const CliResult json = RunCli({{"drives", "--json"}});
+    EXPECT_EQ(json.status, 0);
+    bool found = false, root = false;
+    for (const QJsonObject& drive : JsonLines(json)) {
+        root = root || (Str(drive, "letter") == "C" && Str(drive, "mount_point") == "/");
+        if (PathOf(QJsonObject{{QStringLiteral("path"), drive.value(QStringLiteral("mount_point"))}}) != volume.Path())
+            continue;
+        found = true;
+        EXPECT_EQ(Str(drive, "letter"), volume.LetterText());
+        EXPECT_EQ(Str(drive, "file_system"), "ext4");
+        EXPECT_GT(Num(drive, "size"), 12ll << 20);
+        EXPECT_LE(Num(drive, "size"), 16ll << 20);
+        EXPECT_GT(Num(drive, "free"), 0);
+        EXPECT_LE(Num(drive, "free"), Num(drive, "size"));
+        EXPECT_FALSE(drive.value(QStringLiteral("removable")).toBool());
+    }
+    EXPECT_TRUE(found) << json.out;
+    EXPECT_TRUE(root) << json.out;
+    // The letter is the window's too: it stands in the settings file.
+    EXPECT_EQ(CSettings::ReadDriveLetters()[volume.Letter()], volume.Path());
+
+    const CliResult text = RunCli({{"drives"}});
+    EXPECT_EQ(text.status, 0);
+    const std::vector<std::string> lines = text.OutLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("Drive  Mount point", 0), 0u) << lines[0];
+    bool listed = false;
+    for (const std::string& line : lines)
+        listed = listed || (line.rfind(volume.LetterText() + ":", 0) == 0 && line.find(volume.Path()) != std::string::npos &&
+                            line.find("ext4") != std::string::npos);
+    EXPECT_TRUE(listed) << text.out;
+}
+
+// Under an address-space limit the allocator refuses early: the program
+// holds what it could get, gives it back, reports how much it held and ends
+// normally (no memory is left for anything while the blocks are held).
+TEST_F(CliDiskTest, OvercommitHoldsWhatTheSystemGrantsAndSaysHowMuch)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space: no limit can leave the program room";
+#endif
+    CliLaunch limited({"overcommit", "--json"});
+    limited.addressSpaceLimit = 640ll << 20;
+    const CliResult run = RunCli(limited);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const JsonRun json = SplitJson(run);
+    ASSERT_EQ(json.items.size(), 1u) << run.out;
+    EXPECT_EQ(Str(json.items[0], "kind"), "memory");
+    EXPECT_EQ(Str(json.items[0], "result"), "destroyed");
+    // Most of the limit in large blocks; the small ones take what is left.
+    const long long held = Num(json.items[0], "size");
+    EXPECT_GT(held, 256ll << 20) << "hardly any large block was taken";
+    EXPECT_LT(held, 640ll << 20);
+    EXPECT_EQ(Num(json.summary, "bytes"), held);
+    EXPECT_EQ(Str(json.summary, "command"), "overcommit");
+}
+
+} // namespace
