@@ -12,7 +12,7 @@ endif
 
 # Debian packages the build, the tests and the benchmarks need.
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
-            e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs
+            e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs lintian
 
 .PHONY: all deps configure build run test bench clean package install
 

@@ -21,7 +21,7 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     setApplicationDisplayName(QStringLiteral("Tarnowick"));
     setApplicationVersion(QStringLiteral("1.0"));
     setWindowIcon(ApplicationIcon());
-    setDesktopFileName(QStringLiteral("tarnowick"));
+    setDesktopFileName(QStringLiteral("com.halmere.tarnowick"));
 }
 
 CTarnowickApp::~CTarnowickApp() = default;
