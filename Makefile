@@ -13,7 +13,7 @@ endif
 # Debian packages the build, the tests and the benchmarks need
 # (python3-nautilus: the test that loads the GNOME Files extension).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
-            e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs \
+            e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs lintian \
             python3-nautilus libx11-dev xvfb dosfstools poppler-utils man-db systemd ansible-core
 
 .PHONY: all deps configure build run test bench clean package install

@@ -34,7 +34,7 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     // desktop shows for every window, and each caption is exactly its own.
     setApplicationVersion(QStringLiteral(TARNOWICK_VERSION));
     setWindowIcon(ApplicationIcon());
-    setDesktopFileName(QStringLiteral("tarnowick"));
+    setDesktopFileName(QStringLiteral("com.halmere.tarnowick"));
     // From here on, SIGTERM, SIGINT and SIGHUP end a running command cleanly
     // instead of the program, and a crash or exit() from a library (the
     // display connection broke) still gives a fill's space back.

@@ -10,14 +10,16 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "The Tarnowick developers")
 set(CPACK_PACKAGE_CONTACT "The Tarnowick developers <tarnowick@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "destroy files and free disk space by overwriting them")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tarnowick overwrites files in place, flushes the overwrite to the device, \
-truncates, renames and removes them. It sweeps folders or whole drives for \
-files of chosen types, overwrites the free space of drives and pushes memory \
-out to swap. It never follows symbolic links and never leaves the file system \
-a sweep started on. tarnowick-cli runs the same commands without a window, \
-from scripts, daily systemd user timers and configuration-management tools.")
+# Lines of at most 80 characters; CPack indents them for the control file.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tarnowick overwrites files in place, flushes the overwrite to the device,
+truncates, renames and removes them. It sweeps folders or whole drives for
+files of chosen types, overwrites the free space of drives and pushes memory
+out to swap. It never follows symbolic links and never leaves the file
+system a sweep started on. tarnowick-cli runs the same commands without a
+window, from scripts, daily systemd user timers and configuration-management
+tools.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # tarnowick_1.0_amd64.deb

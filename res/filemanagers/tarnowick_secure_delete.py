@@ -43,7 +43,7 @@ class TarnowickSecureDelete(GObject.GObject, Nautilus.MenuProvider):
             name="Tarnowick::secure_delete",
             label="Secure Delete with Tarnowick",
             tip="Destroy the selected files with Tarnowick; each is confirmed first",
-            icon="tarnowick",
+            icon="com.halmere.tarnowick",
         )
         item.connect("activate", self._activate, paths)
         return [item]

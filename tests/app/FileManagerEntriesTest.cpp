@@ -40,7 +40,7 @@ TEST_F(FileManagerEntriesTest, TheDolphinServiceMenuIsAValidDesktopEntry)
     const std::string text = test::ReadFile(menu);
     for (const char* line : {"\nMimeType=application/octet-stream;\n", "\nX-KDE-Protocols=file\n",
                              "\nActions=tarnowickSecureDelete;\n", "\n[Desktop Action tarnowickSecureDelete]\n"
-                             "Name=Secure Delete with Tarnowick\nIcon=tarnowick\nExec=tarnowick --delete %F\n",
+                             "Name=Secure Delete with Tarnowick\nIcon=com.halmere.tarnowick\nExec=tarnowick --delete %F\n",
                              "\nNoDisplay=true\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
 }

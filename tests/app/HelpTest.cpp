@@ -493,7 +493,7 @@ TEST(DesktopFilesTest, TheDesktopEntryValidates)
 {
     if (!HaveTool("desktop-file-validate"))
         GTEST_SKIP() << "desktop-file-validate is missing (Debian package desktop-file-utils)";
-    EXPECT_EQ(test::RunCommand("desktop-file-validate '" + SourcePath("res/tarnowick.desktop") + "'"), 0);
+    EXPECT_EQ(test::RunCommand("desktop-file-validate '" + SourcePath("res/com.halmere.tarnowick.desktop") + "'"), 0);
 }
 
 TEST(DesktopFilesTest, TheMetainfoValidates)
@@ -501,7 +501,7 @@ TEST(DesktopFilesTest, TheMetainfoValidates)
     if (!HaveTool("appstreamcli"))
         GTEST_SKIP() << "appstreamcli is missing (Debian package appstream)";
     EXPECT_EQ(test::RunCommand("appstreamcli validate --no-net '" +
-                               SourcePath("res/io.github.tarnowick.Tarnowick.metainfo.xml") + "'"),
+                               SourcePath("res/com.halmere.tarnowick.metainfo.xml") + "'"),
               0);
 }
 
@@ -513,13 +513,13 @@ TEST(DesktopFilesTest, AnInstallCarriesTheProgramTheDesktopFilesIconsAndManual)
     ASSERT_EQ(test::RunCommand(command), 0) << command;
 
     const std::string share = prefix / "share";
-    for (const std::string& file : {prefix / "bin/tarnowick", share + "/applications/tarnowick.desktop",
-                                    share + "/metainfo/io.github.tarnowick.Tarnowick.metainfo.xml",
-                                    share + "/icons/hicolor/scalable/apps/tarnowick.svg"})
+    for (const std::string& file : {prefix / "bin/tarnowick", share + "/applications/com.halmere.tarnowick.desktop",
+                                    share + "/metainfo/com.halmere.tarnowick.metainfo.xml",
+                                    share + "/icons/hicolor/scalable/apps/com.halmere.tarnowick.svg"})
         EXPECT_TRUE(test::Exists(file)) << file;
     for (int size : {16, 32, 48}) {
         const std::string icon = share + "/icons/hicolor/" + std::to_string(size) + "x" + std::to_string(size) +
-                                 "/apps/tarnowick.png";
+                                 "/apps/com.halmere.tarnowick.png";
         EXPECT_EQ(PngSize(icon), std::make_pair(size, size)) << icon;
     }
     for (const HelpPage& page : HelpManual::Get().Pages()) {
@@ -528,12 +528,12 @@ TEST(DesktopFilesTest, AnInstallCarriesTheProgramTheDesktopFilesIconsAndManual)
         EXPECT_EQ(QString::fromStdString(test::ReadFile(installed)), PageText(page.file)) << installed;
     }
     if (HaveTool("desktop-file-validate")) {
-        EXPECT_EQ(test::RunCommand("desktop-file-validate '" + share + "/applications/tarnowick.desktop'"), 0);
+        EXPECT_EQ(test::RunCommand("desktop-file-validate '" + share + "/applications/com.halmere.tarnowick.desktop'"), 0);
     }
     // The entry starts the installed program by the name the icon theme knows.
-    const std::string entry = test::ReadFile(share + "/applications/tarnowick.desktop");
+    const std::string entry = test::ReadFile(share + "/applications/com.halmere.tarnowick.desktop");
     EXPECT_NE(entry.find("\nExec=tarnowick\n"), std::string::npos);
-    EXPECT_NE(entry.find("\nIcon=tarnowick\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nIcon=com.halmere.tarnowick\n"), std::string::npos);
 }
 
 } // namespace
