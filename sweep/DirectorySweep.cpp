@@ -5,10 +5,13 @@
 #include "sweep/DirectorySweep.h"
 
 #include "platform/DirWalk.h"
+#include "platform/FileError.h"
 #include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 #include "wipe/FileWiper.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -63,15 +66,17 @@ bool Matches(const CompiledPattern& p, std::string_view extension)
 struct Level {
     std::unique_ptr<CDirStream> dir;
     size_t pathLength = 0;  // this directory's full path is path[0, pathLength)
+    std::string name;       // its name in the directory above
     bool recurse = false;
     std::vector<CompiledPattern> patterns;
 };
 
-Level EnterLevel(std::unique_ptr<CDirStream> dir, size_t pathLength, bool allFiles)
+Level EnterLevel(std::unique_ptr<CDirStream> dir, size_t pathLength, std::string name, bool allFiles)
 {
     Level level;
     level.dir = std::move(dir);
     level.pathLength = pathLength;
+    level.name = std::move(name);
     level.recurse = CSettings::ReadBool(Setting::Subdirectories);
     const std::string list = allFiles ? std::string(kAllFilesList) : CSettings::Read(Setting::FileTypes);
     for (const std::string& item : CSettings::DecodeList(list))
@@ -85,6 +90,117 @@ std::string NormaliseRoot(std::string root)
         root.pop_back();
     return root;
 }
+
+std::string UnreachableText(const std::string& path, int err)
+{
+    return "Could not reach the directory " + path + "; nothing in it was swept [ "
+        + std::to_string(CauseFromErrno(err)) + " ]";
+}
+
+// The open levels of one walk. A tree deeper than the descriptors this
+// process may hold is still walked completely: when the levels would take
+// too many, the level nearest the root (the root itself stays open, as the
+// anchor) is suspended, and resumed, proven to be the same directory, when
+// the walk climbs back to it.
+class LevelStack {
+public:
+    LevelStack(Operation& op, std::string& path) : m_op(op), m_path(path)
+    {
+        // Leave room for the wiper, the window and the settings store.
+        const int free = FreeDescriptors();
+        m_cap = std::max(3, free - std::min(64, free / 4));
+    }
+
+    bool Empty() const { return m_levels.empty(); }
+    Level& Top() { return m_levels.back(); }
+
+    void Push(Level level)
+    {
+        m_levels.push_back(std::move(level));
+        ++m_open;
+    }
+
+    // Opens the subdirectory `name` of the top level. Null where it cannot
+    // be listed, is a link or another mount (all passed by in silence), or
+    // where no descriptor can be had for it, which the user is told.
+    std::unique_ptr<CDirStream> OpenChild(const char* name)
+    {
+        while (m_open >= m_cap && SuspendOldest()) {
+        }
+        for (;;) {
+            int err = 0;
+            std::unique_ptr<CDirStream> child = Top().dir->OpenChild(name, &err);
+            if (child || (err != EMFILE && err != ENFILE))
+                return child;
+            if (!SuspendOldest()) {
+                m_op.host.Warning(UnreachableText(m_path, err));
+                return nullptr;
+            }
+        }
+    }
+
+    // Leaves the top level; the level above is resumed if it was suspended.
+    // Where that cannot be done (a directory was replaced meanwhile), the
+    // user is told which directory could not be reached, and the walk goes
+    // on above it.
+    void Pop()
+    {
+        Level child = std::move(m_levels.back());
+        m_levels.pop_back();
+        --m_open;
+        if (m_levels.empty() || !m_levels.back().dir->Suspended())
+            return;
+        if (m_levels.back().dir->ResumeFromChild(child.dir->Fd()))
+            ++m_open;
+        else if (const size_t lost = ResumeFromAnchor(); lost < m_levels.size()) {
+            m_op.host.Warning(UnreachableText(m_path.substr(0, m_levels[lost].pathLength), ESTALE));
+            while (m_levels.size() > lost) {
+                m_open -= !m_levels.back().dir->Suspended();
+                m_levels.pop_back();
+            }
+        }
+        child.dir.reset();
+        while (m_open > m_cap && SuspendOldest()) {
+        }
+    }
+
+private:
+    bool SuspendOldest()
+    {
+        // Never the root (the anchor to climb back from) nor the top (the
+        // directory being listed now).
+        for (size_t i = 1; i + 1 < m_levels.size(); ++i)
+            if (!m_levels[i].dir->Suspended()) {
+                m_levels[i].dir->Suspend();
+                --m_open;
+                return true;
+            }
+        return false;
+    }
+
+    // Reopens every suspended level below the nearest open one by its name,
+    // checking at each step that it is the directory it was. Returns the
+    // index of the first level that could not be reopened, or the number of
+    // levels when all are open.
+    size_t ResumeFromAnchor()
+    {
+        size_t i = m_levels.size() - 1;
+        while (i > 0 && m_levels[i].dir->Suspended())
+            --i;
+        for (++i; i < m_levels.size(); ++i) {
+            if (!m_levels[i].dir->ResumeFromParent(m_levels[i - 1].dir->Fd(), m_levels[i].name.c_str()))
+                return i;
+            ++m_open;
+        }
+        return i;
+    }
+
+    Operation& m_op;
+    std::string& m_path;
+    std::vector<Level> m_levels;
+    int m_open = 0;
+    int m_cap = 0;
+};
 
 } // namespace
 
@@ -106,20 +222,20 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
 
     const bool counting = mode == kSweepCounting;
     int count = 0;
-    std::vector<Level> stack;
-    stack.push_back(EnterLevel(std::move(rootDir), path.size(), allFiles));
+    LevelStack stack(op, path);
+    stack.Push(EnterLevel(std::move(rootDir), path.size(), std::string(), allFiles));
 
     DirEntry entry;
-    while (!stack.empty() && op.m_bContinue) {
+    while (!stack.Empty() && op.m_bContinue) {
         // A stop asked for from outside ends the sweep as "Cancel
         // Operation" would, between two files.
         if (StopRequested()) {
             op.m_bContinue = 0;
             break;
         }
-        Level& level = stack.back();
+        Level& level = stack.Top();
         if (!level.dir->Next(entry)) {
-            stack.pop_back();
+            stack.Pop();
             continue;
         }
         path.resize(level.pathLength);
@@ -130,9 +246,9 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
         if (entry.kind == EntryKind::Directory) {
             if (!level.recurse)
                 continue;
-            std::unique_ptr<CDirStream> child = level.dir->OpenChild(entry.name);
+            std::unique_ptr<CDirStream> child = stack.OpenChild(entry.name);
             if (child)
-                stack.push_back(EnterLevel(std::move(child), path.size(), allFiles));
+                stack.Push(EnterLevel(std::move(child), path.size(), entry.name, allFiles));
             continue;
         }
         // Links, FIFOs, sockets and device nodes are never candidates: only
@@ -148,6 +264,10 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
                 break;
             }
         if (!match)
+            continue;
+        // A file with another mount placed over its name belongs to another
+        // volume: passed by like a mounted directory, in both passes.
+        if (level.dir->IsMountPoint(entry.name))
             continue;
         // A file that matches several patterns counts once and is wiped once:
         // a second wipe would only report the file it just destroyed as

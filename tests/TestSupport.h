@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
+#include <sys/types.h>
 #include <ostream>
 #include <map>
 #include <optional>
@@ -124,6 +126,26 @@ private:
     std::string m_reason;
     bool m_mounted = false;
 };
+
+// What a tree holds, entry by entry (relative path -> type, mode, owner,
+// size and a digest of the contents or the link's target), never following
+// links. Two snapshots compare equal when nothing in the tree changed.
+using TreeSnapshot = std::map<std::string, std::string>;
+TreeSnapshot SnapshotTree(const std::string& root);
+// The snapshot `before` less the entries (relative paths) that a destroying
+// run was asked to take: what the tree must hold afterwards.
+TreeSnapshot Without(TreeSnapshot before, const std::vector<std::string>& gone);
+
+// Runs `body` in a child process and returns what it returned: for what
+// cannot be undone in the test process (a lowered hard limit).
+std::string RunInChild(const std::function<std::string()>& body);
+// Runs `body` in a child process that has given up root for the user
+// `nobody` (and its group), and returns what the body returned. The
+// settings store is made readable to that user first. Empty with
+// `reason` set when the switch is impossible (not root, no such user).
+std::string RunAsNobody(const std::function<std::string()>& body, std::string* reason);
+uid_t NobodyUid();
+gid_t NobodyGid();
 
 // True when `needle` occurs anywhere in the file (read in chunks).
 bool FileContains(const std::string& path, const std::string& needle);
