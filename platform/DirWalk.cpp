@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -155,18 +157,6 @@ uint64_t CDirStream::SizeOf(const char* name) const
     return fstatat(m_fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? uint64_t(st.st_size) : 0;
 }
 
-bool CDirStream::IsMountPoint(const char* name) const
-{
-    struct statx sx;
-    if (statx(m_fd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_MNT_ID, &sx) != 0)
-        return false;  // gone or unreadable: the wiper will say so
-    if (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
-        return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-    if ((sx.stx_mask & STATX_MNT_ID) && m_id.mount.hasMountId)
-        return sx.stx_mnt_id != m_id.mount.mountId;
-    return makedev(sx.stx_dev_major, sx.stx_dev_minor) != m_id.mount.dev;
-}
-
 bool CDirStream::Next(DirEntry& entry)
 {
     if (!m_dir) {
@@ -231,6 +221,64 @@ bool CDirStream::ResumeFromParent(int parentFd, const char* name)
     if (!Suspended())
         return true;
     return Resume(OpenDirectoryAt(parentFd, name, kChildFlags));
+}
+
+namespace {
+// /proc/self/mountinfo writes blanks, tabs, newlines and backslashes in a
+// path as \ooo.
+std::string Unescape(const std::string& field)
+{
+    std::string out;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const std::string digits = field.substr(i + 1, 3);
+            if (digits.find_first_not_of("01234567") == std::string::npos) {
+                out += char(std::stoi(digits, nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+} // namespace
+
+std::unordered_set<std::string> MountPointsBelow(int dirfd)
+{
+    std::unordered_set<std::string> below;
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
+    std::string root(4096, '\0');
+    const ssize_t n = readlink(link, root.data(), root.size());
+    if (n <= 0)
+        return below;
+    root.resize(size_t(n));
+    if (root.back() != '/')
+        root += '/';
+    FILE* table = std::fopen("/proc/self/mountinfo", "re");
+    if (!table)
+        return below;
+    char* line = nullptr;
+    size_t capacity = 0;
+    while (getline(&line, &capacity, table) > 0) {
+        // id parent major:minor root mount-point ...
+        const char* field = line;
+        for (int skip = 0; skip < 4 && field; ++skip) {
+            field = std::strchr(field, ' ');
+            if (field)
+                ++field;
+        }
+        if (!field)
+            continue;
+        const char* end = std::strchr(field, ' ');
+        const std::string mountPoint = Unescape(std::string(field, end ? size_t(end - field) : std::strlen(field)));
+        if (mountPoint.size() > root.size() && mountPoint.compare(0, root.size(), root) == 0)
+            below.insert(mountPoint.substr(root.size()));
+    }
+    std::free(line);
+    std::fclose(table);
+    return below;
 }
 
 void RaiseOpenFileLimit()

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tw {
@@ -66,10 +67,6 @@ public:
     // link); 0 when it cannot be looked up.
     uint64_t SizeOf(const char* name) const;
 
-    // The entry `name` is a mount point: a file or directory of another
-    // mount (or of another device) has been mounted over it.
-    bool IsMountPoint(const char* name) const;
-
     // Reads the rest of the listing into memory and closes the descriptor.
     void Suspend();
     bool Suspended() const { return m_fd < 0; }
@@ -102,6 +99,12 @@ private:
     std::vector<Rest> m_rest;
     std::string m_current;  // the name Next() last gave from m_rest
 };
+
+// The mount points below the directory `dirfd`, as paths relative to it,
+// from the kernel's list of this process's mounts: a file or directory
+// with another mount placed over its name. Empty in the usual case, so a
+// walk pays nothing per entry for knowing them.
+std::unordered_set<std::string> MountPointsBelow(int dirfd);
 
 // Lifts this process's soft limit of open descriptors to its hard limit
 // (once), since a walk holds one descriptor per level of the tree.

@@ -7,37 +7,20 @@
 #include "platform/DirWalk.h"
 #include "platform/FileError.h"
 #include "platform/StopSignal.h"
-#include "prefs/Settings.h"
+#include "sweep/SweepSettings.h"
 #include "wipe/FileWiper.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace tw {
 
 namespace {
-
-// A pattern reduced to what the test needs: the extension it asks for, or
-// every name, or none.
-struct CompiledPattern {
-    enum Kind { Suffix, Every, None } kind = None;
-    std::string suffix;
-};
-
-CompiledPattern Compile(std::string_view pattern)
-{
-    // "*.*" also begins with a star, but it stands for every file.
-    if (pattern == "*.*")
-        return {CompiledPattern::Every, {}};
-    if (!pattern.empty() && pattern[0] == '*')
-        return {CompiledPattern::Suffix, std::string(pattern.substr(1))};
-    if (!pattern.empty() && pattern[0] == '~')
-        return {CompiledPattern::Suffix, std::string(pattern.size() >= 2 ? pattern.substr(2) : std::string_view())};
-    return {CompiledPattern::None, {}};
-}
 
 // The extension runs from the last "." to the end; the title is the rest.
 // "name == title + suffix" is therefore "extension == suffix".
@@ -60,7 +43,7 @@ bool Matches(const CompiledPattern& p, std::string_view extension)
     return false;
 }
 
-// One directory being listed. Both settings are read as the level is
+// One directory being listed. Both settings are taken as the level is
 // entered, so a change made by hand during a long sweep takes effect at the
 // next directory.
 struct Level {
@@ -68,19 +51,22 @@ struct Level {
     size_t pathLength = 0;  // this directory's full path is path[0, pathLength)
     std::string name;       // its name in the directory above
     bool recurse = false;
-    std::vector<CompiledPattern> patterns;
+    PatternList patterns;
+    // This directory's own descriptor while files of it wait in the batch;
+    // closed with the batch's last file of it.
+    std::weak_ptr<CBatchDirectory> batchDir;
 };
 
-Level EnterLevel(std::unique_ptr<CDirStream> dir, size_t pathLength, std::string name, bool allFiles)
+Level EnterLevel(std::unique_ptr<CDirStream> dir, size_t pathLength, std::string name, ISweepSettings& settings,
+                 const PatternList& allFiles)
 {
+    settings.Refresh();
     Level level;
     level.dir = std::move(dir);
     level.pathLength = pathLength;
     level.name = std::move(name);
-    level.recurse = CSettings::ReadBool(Setting::Subdirectories);
-    const std::string list = allFiles ? std::string(kAllFilesList) : CSettings::Read(Setting::FileTypes);
-    for (const std::string& item : CSettings::DecodeList(list))
-        level.patterns.push_back(Compile(item));
+    level.recurse = settings.Subdirectories();
+    level.patterns = allFiles ? allFiles : settings.FileTypes();
     return level;
 }
 
@@ -104,11 +90,12 @@ std::string UnreachableText(const std::string& path, int err)
 // the walk climbs back to it.
 class LevelStack {
 public:
-    LevelStack(Operation& op, std::string& path) : m_op(op), m_path(path)
+    // `cap`: the most levels that may hold a descriptor at once. `batch`
+    // holds the files waiting for their flush; it is finished before the
+    // user is told anything, and to give its descriptors back.
+    LevelStack(Operation& op, std::string& path, int cap, CWipeBatch& batch)
+        : m_op(op), m_path(path), m_cap(std::max(3, cap)), m_batch(batch)
     {
-        // Leave room for the wiper, the window and the settings store.
-        const int free = FreeDescriptors();
-        m_cap = std::max(3, free - std::min(64, free / 4));
     }
 
     bool Empty() const { return m_levels.empty(); }
@@ -132,10 +119,15 @@ public:
             std::unique_ptr<CDirStream> child = Top().dir->OpenChild(name, &err);
             if (child || (err != EMFILE && err != ENFILE))
                 return child;
-            if (!SuspendOldest()) {
+            if (SuspendOldest())
+                continue;
+            const bool released = m_batch.Waiting() > 0;
+            FinishBatch();
+            if (released && m_op.m_bContinue)
+                continue;
+            if (m_op.m_bContinue)
                 m_op.host.Warning(UnreachableText(m_path, err));
-                return nullptr;
-            }
+            return nullptr;
         }
     }
 
@@ -153,6 +145,7 @@ public:
         if (m_levels.back().dir->ResumeFromChild(child.dir->Fd()))
             ++m_open;
         else if (const size_t lost = ResumeFromAnchor(); lost < m_levels.size()) {
+            FinishBatch();
             m_op.host.Warning(UnreachableText(m_path.substr(0, m_levels[lost].pathLength), ESTALE));
             while (m_levels.size() > lost) {
                 m_open -= !m_levels.back().dir->Suspended();
@@ -165,6 +158,12 @@ public:
     }
 
 private:
+    void FinishBatch()
+    {
+        if (!m_batch.Finish())
+            m_op.m_bContinue = 0;
+    }
+
     bool SuspendOldest()
     {
         // Never the root (the anchor to climb back from) nor the top (the
@@ -199,17 +198,43 @@ private:
     std::string& m_path;
     std::vector<Level> m_levels;
     int m_open = 0;
-    int m_cap = 0;
+    int m_cap;
+    CWipeBatch& m_batch;
 };
+
+// How the descriptors this process may still open are shared: some stay
+// free for the window, the settings store and the file being opened; of
+// the rest the batch takes up to two per file (the file and, at worst, a
+// directory of its own) and the walk's levels the remainder.
+struct DescriptorShare {
+    size_t batchFiles = 1;
+    int levels = 3;
+};
+
+DescriptorShare ShareDescriptors(bool deleting)
+{
+    const int free = FreeDescriptors();
+    DescriptorShare share;
+    share.batchFiles = deleting ? CWipeBatch::AffordableFiles() : 1;
+    share.levels = free - std::min(64, free / 4) - (deleting ? 2 * int(share.batchFiles) : 0);
+    return share;
+}
 
 } // namespace
 
 bool MatchesPattern(std::string_view pattern, std::string_view name)
 {
-    return Matches(Compile(pattern), Extension(name));
+    return Matches(CompilePattern(pattern), Extension(name));
 }
 
 int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* progress, bool allFiles)
+{
+    CStoredSweepSettings settings;
+    return SweepDirectory(op, root, mode, progress, allFiles, settings);
+}
+
+int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* progress, bool allFiles,
+                   ISweepSettings& settings)
 {
     if (!op.m_bContinue)
         return 0;
@@ -221,9 +246,21 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
         return 0;
 
     const bool counting = mode == kSweepCounting;
+    const PatternList every = allFiles ? CompileList(kAllFilesList) : nullptr;
+    const DescriptorShare share = ShareDescriptors(!counting);
+    // The batch keeps descriptors of its own for the directories of its
+    // files, so it can finish them after the walk has left those
+    // directories. Declared before the levels, which refer to it.
+    CWipeBatch batch(op, progress, share.batchFiles);
+    batch.PassMountPointsBy(true);
+    // Files mounted over a name below the root, for the counting pass (the
+    // wiper tells them apart itself in the deleting pass).
+    const std::unordered_set<std::string> mounts =
+        counting ? MountPointsBelow(rootDir->Fd()) : std::unordered_set<std::string>();
+    const size_t rootLength = path.size() + (path.back() == '/' ? 0 : 1);
     int count = 0;
-    LevelStack stack(op, path);
-    stack.Push(EnterLevel(std::move(rootDir), path.size(), std::string(), allFiles));
+    LevelStack stack(op, path, share.levels, batch);
+    stack.Push(EnterLevel(std::move(rootDir), path.size(), std::string(), settings, every));
 
     DirEntry entry;
     while (!stack.Empty() && op.m_bContinue) {
@@ -248,7 +285,7 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
                 continue;
             std::unique_ptr<CDirStream> child = stack.OpenChild(entry.name);
             if (child)
-                stack.Push(EnterLevel(std::move(child), path.size(), entry.name, allFiles));
+                stack.Push(EnterLevel(std::move(child), path.size(), entry.name, settings, every));
             continue;
         }
         // Links, FIFOs, sockets and device nodes are never candidates: only
@@ -258,7 +295,7 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
 
         const std::string_view extension = Extension(entry.name);
         bool match = false;
-        for (const CompiledPattern& p : level.patterns)
+        for (const CompiledPattern& p : *level.patterns)
             if (Matches(p, extension)) {
                 match = true;
                 break;
@@ -266,8 +303,9 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
         if (!match)
             continue;
         // A file with another mount placed over its name belongs to another
-        // volume: passed by like a mounted directory, in both passes.
-        if (level.dir->IsMountPoint(entry.name))
+        // volume: passed by like a mounted directory, in both passes (the
+        // wiper tells it apart itself, the counting pass by the list).
+        if (!mounts.empty() && mounts.count(path.substr(rootLength)))
             continue;
         // A file that matches several patterns counts once and is wiped once:
         // a second wipe would only report the file it just destroyed as
@@ -277,9 +315,18 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
             if (op.onMatch) {
                 op.onMatch(path, level.dir->SizeOf(entry.name));
             }
-        } else
-            op.m_bContinue = WipeFileAt(op, level.dir->Fd(), std::string(entry.name), path, progress);
+            continue;
+        }
+        BatchDirectory dir = level.batchDir.lock();
+        if (!dir) {
+            dir = CBatchDirectory::Duplicate(level.dir->Fd());
+            level.batchDir = dir;
+        }
+        op.m_bContinue = batch.Add(dir, entry.name, path);
     }
+    // The walk has ended (or was stopped): what is overwritten is finished.
+    if (!batch.Finish())
+        op.m_bContinue = 0;
     return counting ? count : 0;
 }
 

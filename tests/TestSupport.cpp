@@ -98,9 +98,16 @@ void ClearSettings()
     store.sync();
 }
 
+void ScriptedHost::Record(const ItemResult& item)
+{
+    records.push_back(item);
+    log.push_back("record " + item.path + (item.destroyed ? " destroyed" : " left " + std::to_string(item.cause)));
+}
+
 int ScriptedHost::Confirm(const std::string& path)
 {
     questions.push_back({"confirm", path, ""});
+    log.push_back("confirm " + path);
     if (confirmAnswers.empty()) {
         ADD_FAILURE() << "unscripted confirm for " << path;
         return IDCANCEL;
@@ -113,6 +120,7 @@ int ScriptedHost::Confirm(const std::string& path)
 int ScriptedHost::FileError(const std::string& file, const std::string& message)
 {
     questions.push_back({"file", file, message});
+    log.push_back("file " + file + "|" + message);
     if (fileErrorAnswers.empty()) {
         ADD_FAILURE() << "unscripted file error: [" << file << "] " << message;
         return IDCANCEL;
@@ -156,15 +164,24 @@ std::vector<std::string> ScriptedHost::Messages() const
 namespace {
 class LogProgress : public IProgress {
 public:
-    explicit LogProgress(ScriptedHost::ProgressLog& log) : m_log(log) { m_log.events.push_back("create"); }
+    LogProgress(ScriptedHost::ProgressLog& log, std::vector<std::string>& order) : m_log(log), m_order(order)
+    {
+        m_log.events.push_back("create");
+    }
     ~LogProgress() override { m_log.events.push_back("destroy"); }
     void ShowScanning() override { m_log.events.push_back("scanning"); }
     void ShowDeleting() override { m_log.events.push_back("deleting"); }
     void SetRange(long long n) override { m_log.events.push_back("range " + std::to_string(n)); }
-    void Step(int k) override { m_log.steps += k; }
+    void Step(int k) override
+    {
+        m_log.steps += k;
+        for (int i = 0; i < k; ++i)
+            m_order.push_back("step");
+    }
 
 private:
     ScriptedHost::ProgressLog& m_log;
+    std::vector<std::string>& m_order;
 };
 
 class CountedWindow : public IScopedWindow {
@@ -177,7 +194,7 @@ private:
 };
 } // namespace
 
-std::unique_ptr<IProgress> ScriptedHost::CreateProgress() { return std::make_unique<LogProgress>(progress); }
+std::unique_ptr<IProgress> ScriptedHost::CreateProgress() { return std::make_unique<LogProgress>(progress, log); }
 
 std::unique_ptr<IScopedWindow> ScriptedHost::ShowWorking()
 {

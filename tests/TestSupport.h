@@ -58,6 +58,10 @@ public:
     std::deque<int> diskErrorAnswers;
     std::vector<Question> questions;
     std::vector<ItemResult> records;  // every Record() in order
+    // Questions, records and progress steps in the one order they came:
+    // "confirm P", "file F|M", "record P destroyed" or "record P left N",
+    // "step".
+    std::vector<std::string> log;
 
     // Progress as the box would show it.
     struct ProgressLog {
@@ -75,7 +79,7 @@ public:
     void Warning(const std::string& text) override;  // recorded as "warning"
     std::unique_ptr<IProgress> CreateProgress() override;
     std::unique_ptr<IScopedWindow> ShowWorking() override;
-    void Record(const ItemResult& item) override { records.push_back(item); }
+    void Record(const ItemResult& item) override;
 
     std::vector<std::string> Messages() const;
 };

@@ -132,14 +132,15 @@ TEST_F(DirectorySweepTest, AStopFromOutsideEndsTheSweepBetweenFilesLikeACancel)
     CSettings::Write(Setting::Subdirectories, "TRUE");
     InstallStopSignals();
     // A SIGTERM raised while the sweep is running: the handler only sets the
-    // flag, the sweep looks at it before every entry.
+    // flag, the sweep looks at it before every entry. The files already
+    // overwritten are finished; nothing after them is touched.
     int wiped = 0;
-    SetBeforeTruncateHook([&wiped](int) {
+    SetAfterOverwriteHook([&wiped](const std::string&) {
         if (++wiped == 2)
             raise(SIGTERM);
     });
     SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, true);
-    SetBeforeTruncateHook(nullptr);
+    SetAfterOverwriteHook(nullptr);
     EXPECT_TRUE(StopRequested());
     EXPECT_EQ(StopSignalNumber(), SIGTERM);
     EXPECT_EQ(op.m_bContinue, 0);
@@ -345,10 +346,10 @@ TEST_F(DirectorySweepTest, DirectorySwappedForALinkDuringTheSweepIsNotFollowed)
     const TreeSnapshot outsideBefore = SnapshotTree(outside.Path());
 
     struct ClearHook {
-        ~ClearHook() { SetBeforeTruncateHook(nullptr); }
+        ~ClearHook() { SetAfterOverwriteHook(nullptr); }
     } clearHook;
     bool swapped = false;
-    SetBeforeTruncateHook([&](int) {
+    SetAfterOverwriteHook([&](const std::string&) {
         if (swapped)
             return;
         swapped = rename(later.c_str(), (later + ".old").c_str()) == 0
