@@ -64,32 +64,48 @@ uint64_t DeviceOf(const struct statx& sx) { return makedev(sx.stx_dev_major, sx.
 // The name is a mount point: another file (or another mount of this file
 // system) has been mounted over it. Opening it would reach that mount's
 // file, whose removal then fails with EBUSY after its contents are gone.
-bool IsMountPoint(const struct statx& file, const struct statx& dir)
+bool IsMountPoint(const struct statx& file, const DirectoryFacts& dir)
 {
     if (file.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
         return (file.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-    if ((file.stx_mask & STATX_MNT_ID) && (dir.stx_mask & STATX_MNT_ID))
-        return file.stx_mnt_id != dir.stx_mnt_id;
+    if ((file.stx_mask & STATX_MNT_ID) && dir.hasMountId)
+        return file.stx_mnt_id != dir.mountId;
     // Kernels without either: only a mount of another device shows.
-    return DeviceOf(file) != DeviceOf(dir);
+    return DeviceOf(file) != dir.dev;
 }
 
-// Whether this process may remove `file` from the directory `dirfd`: write
-// and search permission on the directory for the effective user (which also
-// fails on a read-only mount or an immutable directory), and in a sticky
-// directory (/tmp) ownership of the file or the directory, or CAP_FOWNER.
-// Asked before the first byte is written: a file that would be destroyed
-// but could not be removed would be left overwritten under its name.
-int RemovalRefusal(int dirfd, const struct statx& dir, const struct statx& file)
+int LearnDirectory(int dirfd, DirectoryFacts& facts)
 {
-    if (faccessat(dirfd, ".", W_OK | X_OK, AT_EACCESS) != 0)
-        return errno;
-    if (dir.stx_mode & S_ISVTX) {
-        const uid_t me = geteuid();
-        if (file.stx_uid != me && dir.stx_uid != me && !HasEffectiveCapability(CAP_FOWNER))
-            return EPERM;
-    }
+    struct statx dir {};
+    if (const int err = StatxAt(dirfd, "", AT_EMPTY_PATH, dir))
+        return err;
+    facts.mode = dir.stx_mode;
+    facts.uid = dir.stx_uid;
+    facts.dev = DeviceOf(dir);
+    facts.hasMountId = (dir.stx_mask & STATX_MNT_ID) != 0;
+    facts.mountId = facts.hasMountId ? dir.stx_mnt_id : 0;
+    // Write and search permission for the effective user; this also fails
+    // on a read-only mount or an immutable directory.
+    facts.accessError = faccessat(dirfd, ".", W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+    facts.known = true;
     return 0;
+}
+
+// Whether this process may remove `file` from its directory: write and
+// search permission on the directory, and in a sticky directory (/tmp)
+// ownership of the file or the directory, or CAP_FOWNER. Asked before the
+// first byte is written: a file that would be destroyed but could not be
+// removed would be left overwritten under its name.
+bool MayRemove(const DirectoryFacts& dir, const struct statx& file)
+{
+    if (dir.accessError)
+        return false;
+    if (dir.mode & S_ISVTX) {
+        const uid_t me = geteuid();
+        if (file.stx_uid != me && dir.uid != me && !HasEffectiveCapability(CAP_FOWNER))
+            return false;
+    }
+    return true;
 }
 
 // The ranges of [0, length) that hold data, in order. Where the file
@@ -97,6 +113,13 @@ int RemovalRefusal(int dirfd, const struct statx& dir, const struct statx& file)
 std::vector<std::pair<uint64_t, uint64_t>> DataRanges(int fd, uint64_t length)
 {
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    // Most files have no hole before their end: one look tells.
+    const off_t firstHole = lseek(fd, 0, SEEK_HOLE);
+    if (firstHole < 0 || uint64_t(firstHole) >= length) {
+        if (length > 0)
+            ranges.emplace_back(0, length);
+        return ranges;
+    }
     uint64_t position = 0;
     while (position < length) {
         const off_t data = lseek(fd, off_t(position), SEEK_DATA);
@@ -146,45 +169,55 @@ int WriteRange(int fd, const char* chunk, size_t chunkSize, uint64_t from, uint6
 // tree costs more than all the writes together. The last page of a file is
 // therefore written whole, past the end of the file, and the file is cut
 // back to its length at once: the page is then complete in memory and no
-// read is needed. Returns the bytes written up to `end`, or -1 when the
-// whole page could not be written (the caller then writes as usual).
+// read is needed.
 constexpr uint64_t kPage = 4096;
 
-ssize_t WriteLastPageWhole(int fd, const char* chunk, size_t chunkSize, uint64_t pageStart, uint64_t end)
+// Writes [from, end rounded up to a page) in one call, when `from` starts a
+// page and the chunk holds that much from the right place, then cuts the
+// file back to `end`. Returns the offset up to which the file is written
+// (at most `end`); `from` when nothing was written so.
+uint64_t WriteThroughPageEnd(int fd, const char* chunk, size_t chunkSize, uint64_t from, uint64_t end)
 {
-    if (chunkSize % kPage != 0)
-        return -1;
-    const size_t start = size_t(pageStart % chunkSize);  // a multiple of kPage
+    const uint64_t pageEnd = (end + kPage - 1) / kPage * kPage;
+    const size_t start = size_t(from % chunkSize);
+    if (from % kPage != 0 || start + (pageEnd - from) > chunkSize)
+        return from;
     ssize_t n;
     do
-        n = pwrite(fd, chunk + start, kPage, off_t(pageStart));
+        n = pwrite(fd, chunk + start, size_t(pageEnd - from), off_t(from));
     while (n < 0 && errno == EINTR);
     if (n <= 0)
-        return -1;
-    if (pageStart + uint64_t(n) > end) {
+        return from;
+    if (from + uint64_t(n) > end) {
         int cut;
         do
             cut = ftruncate(fd, off_t(end));
         while (cut != 0 && errno == EINTR);
         if (cut != 0)
-            return -1;
+            return from;
     }
-    return ssize_t(std::min<uint64_t>(uint64_t(n), end - pageStart));
+    return std::min<uint64_t>(from + uint64_t(n), end);
 }
 
+// Names that nobody can foresee, from a generator seeded once from the
+// kernel: a system call per removed file would cost more than the rename.
 std::string RandomName(size_t length)
 {
     static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     static constexpr size_t kCount = sizeof(kChars) - 1;
+    thread_local std::mt19937_64 generator = [] {
+        uint64_t seed[4] = {};
+        if (getrandom(seed, sizeof seed, 0) != ssize_t(sizeof seed)) {
+            std::random_device device;
+            for (uint64_t& s : seed)
+                s = (uint64_t(device()) << 32) ^ device();
+        }
+        std::seed_seq sequence(reinterpret_cast<const uint32_t*>(seed), reinterpret_cast<const uint32_t*>(seed) + 8);
+        return std::mt19937_64(sequence);
+    }();
     std::string name(length, 'x');
-    std::string bytes(length, '\0');
-    if (getrandom(bytes.data(), length, 0) != ssize_t(length)) {
-        std::random_device device;
-        for (char& c : bytes)
-            c = char(device());
-    }
-    for (size_t i = 0; i < length; ++i)
-        name[i] = kChars[static_cast<unsigned char>(bytes[i]) % kCount];
+    for (char& c : name)
+        c = kChars[generator() % kCount];
     return name;
 }
 
@@ -235,20 +268,22 @@ WipeTarget& WipeTarget::operator=(WipeTarget&& other) noexcept
     return *this;
 }
 
-int WipeTarget::Open(int dirfd, const std::string& name)
+int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts)
 {
     m_mountPoint = false;
     // Look before opening: opening a device node can have effects of its
     // own (a tape rewinds), a FIFO or socket holds no contents to destroy,
     // and a mount point leads to another volume.
     struct statx before {};
-    struct statx dir {};
     if (const int err = StatxAt(dirfd, name.c_str(), AT_SYMLINK_NOFOLLOW, before))
         return CauseFromErrno(err);
     if (S_ISLNK(before.stx_mode))
         return CauseFromErrno(ELOOP);  // the link's target was not chosen
-    if (const int err = StatxAt(dirfd, "", AT_EMPTY_PATH, dir))
-        return CauseFromErrno(err);
+    DirectoryFacts own;
+    DirectoryFacts& dir = facts ? *facts : own;
+    if (!dir.known)
+        if (const int err = LearnDirectory(dirfd, dir))
+            return CauseFromErrno(err);
     if (IsMountPoint(before, dir)) {
         m_mountPoint = true;
         return causeAccessDenied;
@@ -257,7 +292,7 @@ int WipeTarget::Open(int dirfd, const std::string& name)
         return CauseFromErrno(EISDIR);
     if (!S_ISREG(before.stx_mode))
         return causeAccessDenied;
-    if (RemovalRefusal(dirfd, dir, before))
+    if (!MayRemove(dir, before))
         return causeAccessDenied;
 
     // O_NONBLOCK: should the name have become a FIFO meanwhile, the open
@@ -316,17 +351,24 @@ int WipeTarget::Overwrite(const char* chunk, size_t chunkSize, uint64_t length)
     const auto ranges = DataRanges(m_fd, length);
     for (const auto& [from, to] : ranges) {
         int err = 0;
-        const uint64_t lastPage = to - to % kPage;
-        if (to == m_length && to % kPage != 0 && lastPage >= from) {
-            err = WriteRange(m_fd, chunk, chunkSize, from, lastPage, m_written);
-            const ssize_t tail = err ? -1 : WriteLastPageWhole(m_fd, chunk, chunkSize, lastPage, to);
-            if (tail >= 0)
-                m_written += uint64_t(tail);
-            if (!err)
-                err = WriteRange(m_fd, chunk, chunkSize, lastPage + uint64_t(std::max<ssize_t>(tail, 0)), to, m_written);
-        } else {
-            err = WriteRange(m_fd, chunk, chunkSize, from, to, m_written);
+        uint64_t done = from;
+        if (to == m_length && to % kPage != 0) {
+            // The whole range in one write where the chunk allows, else the
+            // head as usual and the last page on its own.
+            done = WriteThroughPageEnd(m_fd, chunk, chunkSize, from, to);
+            m_written += done - from;
+            const uint64_t lastPage = to - to % kPage;
+            if (done == from && lastPage > from) {
+                err = WriteRange(m_fd, chunk, chunkSize, from, lastPage, m_written);
+                done = lastPage;
+                if (!err) {
+                    done = WriteThroughPageEnd(m_fd, chunk, chunkSize, lastPage, to);
+                    m_written += done - lastPage;
+                }
+            }
         }
+        if (!err && done < to)
+            err = WriteRange(m_fd, chunk, chunkSize, done, to, m_written);
         if (err == 0)
             continue;
         // Give back what the overwrite took: should the file now hold more

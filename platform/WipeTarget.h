@@ -34,6 +34,20 @@ private:
     std::string m_name;
 };
 
+// What WipeTarget::Open learns about a directory (its owner, mode and
+// mount, and whether this process may write and search it). Files of one
+// directory opened one after the other can share it, so that the directory
+// is looked at once rather than for every file.
+struct DirectoryFacts {
+    bool known = false;
+    int accessError = 0;  // errno of the write and search check, 0 when allowed
+    uint32_t mode = 0;
+    uint32_t uid = 0;
+    uint64_t dev = 0;
+    uint64_t mountId = 0;
+    bool hasMountId = false;
+};
+
 // One file opened for destruction. Every operation returns 0 or the errno
 // that failed it, except Open, which returns a file error cause code.
 class WipeTarget {
@@ -51,7 +65,9 @@ public:
     // descriptor holds (a write lease is granted), and whose name this
     // process may remove afterwards is accepted. Returns 0 or the cause
     // code of the refusal; the file is then untouched.
-    int Open(int dirfd, const std::string& name);
+    // `facts` (may be null) holds what is known of the directory already,
+    // and is filled in when it is not.
+    int Open(int dirfd, const std::string& name, DirectoryFacts* facts = nullptr);
     // After a refused Open: the name is a mount point (a file or directory
     // of another mount placed over it), which a sweep passes by.
     bool RefusedAsMountPoint() const { return m_mountPoint; }

@@ -203,11 +203,10 @@ private:
 };
 
 // How the descriptors this process may still open are shared: some stay
-// free for the window, the settings store and the file being opened; of
-// the rest the batch takes up to two per file (the file and, at worst, a
-// directory of its own) and the walk's levels the remainder.
+// free for the window, the settings store and the file being opened; the
+// batch takes up to half of the rest, the walk's levels the remainder.
 struct DescriptorShare {
-    size_t batchFiles = 1;
+    size_t batch = 2;
     int levels = 3;
 };
 
@@ -215,8 +214,8 @@ DescriptorShare ShareDescriptors(bool deleting)
 {
     const int free = FreeDescriptors();
     DescriptorShare share;
-    share.batchFiles = deleting ? CWipeBatch::AffordableFiles() : 1;
-    share.levels = free - std::min(64, free / 4) - (deleting ? 2 * int(share.batchFiles) : 0);
+    share.batch = deleting ? CWipeBatch::AffordableDescriptors() : 2;
+    share.levels = free - std::min(64, free / 4) - (deleting ? int(share.batch) : 0);
     return share;
 }
 
@@ -251,7 +250,7 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
     // The batch keeps descriptors of its own for the directories of its
     // files, so it can finish them after the walk has left those
     // directories. Declared before the levels, which refer to it.
-    CWipeBatch batch(op, progress, share.batchFiles);
+    CWipeBatch batch(op, progress, share.batch);
     batch.PassMountPointsBy(true);
     // Files mounted over a name below the root, for the counting pass (the
     // wiper tells them apart itself in the deleting pass).

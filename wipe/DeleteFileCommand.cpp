@@ -31,7 +31,7 @@ void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selectio
     // After "Yes To All" no more questions come between the files: they are
     // destroyed in batches that share one flush. Files confirmed one by
     // one are destroyed one by one.
-    CWipeBatch batch(op, nullptr, CWipeBatch::AffordableFiles());
+    CWipeBatch batch(op, nullptr, CWipeBatch::AffordableDescriptors());
     // A stop asked for from outside ends the walk between two files.
     for (size_t i = 0; i < selection.size() && lastWipe && !StopRequested(); ++i) {
         current = selection[i];

@@ -175,18 +175,17 @@ struct CWipeBatch::Pending {
     std::string path;
 };
 
-size_t CWipeBatch::AffordableFiles()
+size_t CWipeBatch::AffordableDescriptors()
 {
-    // A quarter of what is free after a margin for the window, the
-    // settings store and the file being opened; each file of a batch may
-    // hold a second descriptor for its directory.
+    // Half of what is free after a margin for the window, the settings
+    // store and the file being opened.
     const int free = FreeDescriptors();
     const int usable = free - std::min(64, free / 4);
-    return size_t(std::clamp(usable / 4, 1, int(kMaxFiles)));
+    return size_t(std::clamp(usable / 2, 2, int(kMaxDescriptors)));
 }
 
-CWipeBatch::CWipeBatch(Operation& op, IProgress* progress, size_t maxFiles, uint64_t maxBytes)
-    : m_op(op), m_progress(progress), m_maxFiles(std::max<size_t>(1, maxFiles)), m_maxBytes(maxBytes)
+CWipeBatch::CWipeBatch(Operation& op, IProgress* progress, size_t maxDescriptors, uint64_t maxBytes)
+    : m_op(op), m_progress(progress), m_maxDescriptors(std::max<size_t>(2, maxDescriptors)), m_maxBytes(maxBytes)
 {
 }
 
@@ -206,19 +205,25 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
     // finished; a "Cancel Operation" about one of those ends the walk here.
     if (dir->Error())
         return Finish() ? AskOpenFailure(m_op, path, CauseFromErrno(dir->Error())) : 0;
-    // The warning is a question too: the files before it are finished first.
-    if (!m_op.m_bCopyOnWriteWarned && !m_files.empty() && IsCopyOnWriteFs(dir->Fd(), nullptr))
-        if (!Finish())
-            return 0;
-    m_op.WarnIfCopyOnWrite(dir->Fd(), path);
+    // The warning is a question too: the files before it are finished
+    // first. All files of a directory lie on its file system, so one look
+    // per directory is enough.
+    if (!m_op.m_bCopyOnWriteWarned && !dir->m_bFileSystemChecked) {
+        dir->m_bFileSystemChecked = true;
+        if (IsCopyOnWriteFs(dir->Fd(), nullptr)) {
+            if (!Finish())
+                return 0;
+            m_op.WarnIfCopyOnWrite(dir->Fd(), path);
+        }
+    }
 
     auto pending = std::make_unique<Pending>();
-    int cause = pending->file.Open(dir->Fd(), name);
+    int cause = pending->file.Open(dir->Fd(), name, &dir->m_facts);
     if (cause == causeTooManyOpenFiles && !m_files.empty()) {
         // The batch itself holds the descriptors: finish it and try again.
         if (!Finish())
             return 0;
-        cause = pending->file.Open(dir->Fd(), name);
+        cause = pending->file.Open(dir->Fd(), name, &dir->m_facts);
     }
     if (cause && m_passMountPoints && pending->file.RefusedAsMountPoint())
         return 1;
@@ -252,11 +257,15 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
     if (OverwriteHook())
         OverwriteHook()(path);
     m_bytes += pending->file.BytesWritten();
+    // One descriptor for the file, one for each directory it brings in
+    // (counted again when the walk comes back to a directory: never less).
+    m_descriptors += 1 + (dir.get() != m_lastDir);
+    m_lastDir = dir.get();
     pending->dir = dir;
     pending->name = name;
     pending->path = path;
     m_files.push_back(std::move(pending));
-    if (m_files.size() >= m_maxFiles || m_bytes >= m_maxBytes)
+    if (m_descriptors + 2 > m_maxDescriptors || m_bytes >= m_maxBytes)
         return Finish();
     return 1;
 }
@@ -268,6 +277,8 @@ int CWipeBatch::Finish()
     std::vector<std::unique_ptr<Pending>> files = std::move(m_files);
     m_files.clear();
     m_bytes = 0;
+    m_descriptors = 0;
+    m_lastDir = nullptr;
 
     // One flush for the whole volume: on ext4 every fdatasync commits the
     // journal, which the removals of the files before keep busy, so one

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "app/Operation.h"
+#include "platform/WipeTarget.h"
 
 #include <functional>
 #include <memory>
@@ -45,6 +46,12 @@ public:
     CBatchDirectory& operator=(const CBatchDirectory&) = delete;
     int Fd() const { return m_fd; }
     int Error() const { return m_error; }
+    // Whether the file system of this directory has been looked at for the
+    // copy-on-write warning: once per directory is enough.
+    bool m_bFileSystemChecked = false;
+    // What the wiper learnt of the directory with its first file, for the
+    // others of the same batch.
+    DirectoryFacts m_facts;
 
 private:
     CBatchDirectory(int fd, int error) : m_fd(fd), m_error(error) {}
@@ -59,16 +66,18 @@ public:
     // Each flush of a volume costs about as much for one file as for
     // thousands (a journal commit and a device flush); the bounds keep the
     // descriptors held and the data waiting in memory modest.
-    static constexpr size_t kMaxFiles = 4096;
+    static constexpr size_t kMaxDescriptors = 16384;
     static constexpr uint64_t kMaxBytes = uint64_t(256) << 20;
 
-    // The most files a batch may hold with the descriptors this process may
-    // still open, leaving room for everything else (at least 1).
-    static size_t AffordableFiles();
+    // The descriptors a batch may hold out of those this process may still
+    // open, leaving the rest for everything else (at least 2).
+    static size_t AffordableDescriptors();
 
-    // `maxFiles` bounds the descriptors the batch holds (one per file, one
-    // per directory), `maxBytes` the data waiting in memory for the flush.
-    CWipeBatch(Operation& op, IProgress* progress, size_t maxFiles = kMaxFiles, uint64_t maxBytes = kMaxBytes);
+    // `maxDescriptors` bounds the descriptors the batch holds (one per
+    // file, one per directory of its files), `maxBytes` the data waiting
+    // in memory for the flush.
+    CWipeBatch(Operation& op, IProgress* progress, size_t maxDescriptors = kMaxDescriptors,
+               uint64_t maxBytes = kMaxBytes);
     // Finishes what is still waiting, should an exception leave the walk.
     ~CWipeBatch();
     CWipeBatch(const CWipeBatch&) = delete;
@@ -101,8 +110,10 @@ private:
     struct Pending;
     Operation& m_op;
     IProgress* m_progress;
-    size_t m_maxFiles;
+    size_t m_maxDescriptors;
     uint64_t m_maxBytes;
+    size_t m_descriptors = 0;
+    const CBatchDirectory* m_lastDir = nullptr;
     uint64_t m_bytes = 0;
     bool m_passMountPoints = false;
     std::vector<std::unique_ptr<Pending>> m_files;

@@ -88,9 +88,10 @@ TEST_F(WipeBatchTest, QuestionsRecordsAndStepsComeInTheOrderOfFileByFile)
     host.log.clear();
     host.fileErrorAnswers = {IDC_IGNORE, IDC_IGNORE};
     {
-        // Batches of four: full batches, a file error in the middle of one,
-        // and a last batch finished by the end of the walk.
-        CWipeBatch batch(op, box.get(), 4);
+        // Batches of three files (and their directory): full batches, a
+        // file error in the middle of one, and a last batch finished by the
+        // end of the walk.
+        CWipeBatch batch(op, box.get(), 5);
         const BatchDirectory d = CBatchDirectory::Duplicate(open(other.Path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         for (const std::string& name : names)
             ASSERT_EQ(batch.Add(d, name, other / name), 1);
