@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ItemReport.h"
 
+#include "app/HexDigit.h"
+
 #include <QString>
 
 namespace tw {
@@ -39,17 +41,6 @@ size_t Utf8SequenceAt(const std::string& s, size_t i)
     if ((length == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF))) || (length == 4 && (value < 0x10000 || value > 0x10FFFF)))
         return 0;
     return length;
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 QString EscapedText(const std::string& bytes)

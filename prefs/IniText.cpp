@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefs/IniText.h"
 
+#include "app/HexDigit.h"
+
 #include <algorithm>
 
 namespace tw::ini {
@@ -18,17 +20,6 @@ std::string_view Trim(std::string_view s)
     while (!s.empty() && IsBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 void AppendUtf8(std::string& out, unsigned cp)
