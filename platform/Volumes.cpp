@@ -14,7 +14,12 @@
 #include <set>
 #include <sstream>
 
+#include <optional>
+
+#include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tw {
@@ -203,9 +208,52 @@ std::vector<Volume> SelectLocalVolumes(const std::vector<MountEntry>& mounts, co
     return volumes;
 }
 
+namespace {
+
+// The name of a file system a drive can hold, from its statfs magic.
+std::string FsTypeName(unsigned long magic)
+{
+    switch (magic) {
+    case 0xEF53: return "ext4";  // ext2, ext3 and ext4 share it
+    case 0x58465342: return "xfs";
+    case 0x9123683E: return "btrfs";
+    case 0xF2F52010: return "f2fs";
+    case 0x4D44: return "vfat";
+    case 0x2011BAB0: return "exfat";
+    case 0x65735546: return "fuseblk";
+    default: return {};
+    }
+}
+
+// In a chroot the process's "/" is a directory of a volume mounted above
+// it, so the mount table has no line for "/" (or cannot be read at all,
+// /proc not being mounted). "/" is still C: the volume that holds it, when
+// that is a block device's file system mounted read-write.
+std::optional<Volume> RootOutsideMountTable(const std::string& sysRoot)
+{
+    struct stat st {};
+    struct statvfs vfs {};
+    struct statfs fsInfo {};
+    if (stat("/", &st) != 0 || statvfs("/", &vfs) != 0 || statfs("/", &fsInfo) != 0)
+        return std::nullopt;
+    // Device major 0 is an anonymous device: a memory or layered file system.
+    if (major(st.st_dev) == 0 || (vfs.f_flag & ST_RDONLY))
+        return std::nullopt;
+    return Volume{"/", "", FsTypeName(static_cast<unsigned long>(fsInfo.f_type)), major(st.st_dev), minor(st.st_dev),
+                  IsRemovableDevice(sysRoot, major(st.st_dev), minor(st.st_dev), "")};
+}
+
+} // namespace
+
 std::vector<Volume> ListLocalVolumes(const std::string& mountinfoPath, const std::string& sysRoot)
 {
-    return SelectLocalVolumes(ParseMountInfo(ReadWhole(mountinfoPath)), sysRoot);
+    const std::vector<MountEntry> mounts = ParseMountInfo(ReadWhole(mountinfoPath));
+    std::vector<Volume> volumes = SelectLocalVolumes(mounts, sysRoot);
+    const bool rootListed = std::any_of(mounts.begin(), mounts.end(), [](const MountEntry& m) { return m.mountPoint == "/"; });
+    if (mountinfoPath == kOwnMountTable && !rootListed)
+        if (std::optional<Volume> root = RootOutsideMountTable(sysRoot))
+            volumes.insert(volumes.begin(), std::move(*root));
+    return volumes;
 }
 
 bool IsRemovableDevice(const std::string& sysRoot, unsigned major, unsigned minor, const std::string& source)

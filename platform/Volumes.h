@@ -38,7 +38,13 @@ std::string DecodeMountField(std::string_view field);
 // Lines that do not have the mountinfo shape are skipped.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
-// The drives among the mounts, in mount order, each volume once.
+// The process's own mount table.
+inline constexpr char kOwnMountTable[] = "/proc/self/mountinfo";
+
+// The drives among the mounts, in mount order, each volume once. Read from
+// the process's own table, "/" is there even where that table has no line
+// for it (a chroot, or /proc not mounted) as long as it is a block device's
+// file system mounted read-write.
 std::vector<Volume> ListLocalVolumes(const std::string& mountinfoPath, const std::string& sysRoot);
 
 // The whole selection on already parsed entries (for tests and callers that

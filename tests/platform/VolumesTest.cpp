@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace tw;
 namespace fs = std::filesystem;
@@ -189,4 +193,45 @@ TEST(RealMounts, LoopVolumeIsADriveOnceTmpfsAndReadOnlyAreNot)
     volumes = ListLocalVolumes("/proc/self/mountinfo", "/sys");
     EXPECT_EQ(count(volumes, loop.Path()), 0);
     EXPECT_EQ(count(volumes, bindPoint), 0);
+}
+
+// Started inside a chroot, the program sees no line for "/" in its mount
+// table (nor any table, /proc not being mounted there); "/" is still the
+// drive C of the volume that holds it, unless that volume lives in memory.
+TEST(RealMounts, TheRootOfAChrootIsItsVolume)
+{
+    test::LoopExt4Mount loop(8);
+    if (!loop.Available())
+        GTEST_SKIP() << loop.SkipReason();
+    test::TmpfsMount tmpfs("64k");
+    if (!tmpfs.Available())
+        GTEST_SKIP() << tmpfs.SkipReason();
+    struct stat loopStat {};
+    ASSERT_EQ(stat(loop.Path().c_str(), &loopStat), 0);
+
+    // What a process chrooted into `dir` lists: mount point, type and device of each.
+    auto listedInChroot = [](const std::string& dir) {
+        return test::RunInChild([&] {
+            if (chroot(dir.c_str()) != 0 || chdir("/") != 0)
+                return std::string("chroot failed");
+            std::string out;
+            for (const Volume& v : ListLocalVolumes(kOwnMountTable, "/sys"))
+                out += v.mountPoint + " " + v.fsType + " " + std::to_string(v.major) + ":" + std::to_string(v.minor) + ";";
+            return out;
+        });
+    };
+    const std::string inLoop = loop.Path() + "/jail";
+    fs::create_directory(inLoop);
+    EXPECT_EQ(listedInChroot(inLoop),
+              "/ ext4 " + std::to_string(major(loopStat.st_dev)) + ":" + std::to_string(minor(loopStat.st_dev)) + ";");
+    EXPECT_EQ(listedInChroot(tmpfs.Path()), "");
+
+    // A hand-written table without "/" is taken as it stands: only the
+    // process's own table stands for the process's root.
+    test::TempDir dir;
+    const std::string table = dir / "mountinfo";
+    std::ofstream(table) << "31 26 254:16 / /home rw,relatime - ext4 /dev/vdb rw\n";
+    const std::vector<Volume> volumes = ListLocalVolumes(table, dir / "no-sys");
+    ASSERT_EQ(volumes.size(), 1u);
+    EXPECT_EQ(volumes[0].mountPoint, "/home");
 }
