@@ -25,12 +25,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
-#include <QHeaderView>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QStatusBar>
 #include <QTreeView>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
