@@ -16,7 +16,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
             e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs lintian \
             python3-nautilus libx11-dev xvfb dosfstools poppler-utils man-db systemd ansible-core
 
-.PHONY: all deps configure build run test bench clean package install
+.PHONY: all deps configure build run test bench clean package install screenshots
 
 all: build
 
@@ -53,6 +53,11 @@ test: build
 
 bench: build
 	./bench/run-all.sh $(BUILD)
+
+# The README's pictures, drawn from the real windows offscreen.
+screenshots: configure
+	@cmake --build $(BUILD) --target tarnowick_screenshots
+	./res/make-screenshots.sh $(BUILD) doc/screenshots
 
 package: build
 	cd $(BUILD) && cpack -G DEB

@@ -93,6 +93,8 @@ TEST_F(PackageTest, CarriesLicenceChangelogAndTheFilesOfOneApplicationId)
                              "./usr/share/icons/hicolor/48x48/apps/com.halmere.tarnowick.png",
                              "./usr/share/icons/hicolor/scalable/apps/com.halmere.tarnowick.svg"})
         EXPECT_NE(contents.find(std::string(file) + "\n"), std::string::npos) << file;
+    // The program that draws the README's pictures is for developers only.
+    EXPECT_EQ(contents.find("screenshots"), std::string::npos) << contents;
 
     // The description wraps: no line of the control file's field is longer
     // than 80 characters.
