@@ -8,6 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CStopWatcher.h"
 #include "app/ModalSeam.h"
+#include "app/Translations.h"
 #include "platform/FileKind.h"
 #include "platform/HandOff.h"
 #include "disk/FreeSpaceWiper.h"
@@ -35,6 +36,9 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     setApplicationVersion(QStringLiteral(TARNOWICK_VERSION));
     setWindowIcon(ApplicationIcon());
     setDesktopFileName(QStringLiteral("com.halmere.tarnowick"));
+    // Every window from here on speaks the user's language where the
+    // program has it, English otherwise.
+    InstallTranslations(*this);
     // From here on, SIGTERM, SIGINT and SIGHUP end a running command cleanly
     // instead of the program, and a crash or exit() from a library (the
     // display connection broke) still gives a fill's space back.
