@@ -52,16 +52,16 @@ QString DocumentRefusal(int err, int kind)
 {
     switch (FileKind(kind)) {
     case FileKind::Fifo:
-        return QStringLiteral("It is a named pipe (FIFO), not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a named pipe (FIFO), not a file. Tarnowick opens only regular files.");
     case FileKind::Directory:
-        return QStringLiteral("It is a folder, not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a folder, not a file. Tarnowick opens only regular files.");
     case FileKind::Device:
-        return QStringLiteral("It is a device, not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a device, not a file. Tarnowick opens only regular files.");
     case FileKind::Socket:
-        return QStringLiteral("It is a socket, not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a socket, not a file. Tarnowick opens only regular files.");
     case FileKind::Link:
     case FileKind::Other:
-        return QStringLiteral("It is not a regular file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is not a regular file. Tarnowick opens only regular files.");
     case FileKind::Missing:
     case FileKind::Regular:
         break;
@@ -83,7 +83,7 @@ int CTarnowickApp::InitInstance(const CommandLine& line)
         FileKind kind = FileKind::Missing;
         if (const int err = CheckDocumentFile(name, &kind)) {
             QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"),
-                            QStringLiteral("Cannot open %1.\n%2").arg(ShowText(name), DocumentRefusal(err, int(kind))),
+                            tr("Cannot open %1.\n%2").arg(ShowText(name), DocumentRefusal(err, int(kind))),
                             QMessageBox::Ok);
             RunModal(box);
             return 1;

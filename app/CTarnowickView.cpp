@@ -19,7 +19,7 @@ CTarnowickView::CTarnowickView(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     m_pTree = new QTreeView(this);
     m_pTree->setObjectName(QStringLiteral("record"));
-    m_pTree->setAccessibleName(QStringLiteral("Record of this session"));
+    m_pTree->setAccessibleName(tr("Record of this session"));
     // Every row has one line: the view then never measures a million rows.
     m_pTree->setUniformRowHeights(true);
     m_pTree->setRootIsDecorated(true);

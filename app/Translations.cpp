@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <climits>
+
 #ifndef TARNOWICK_TRANSLATIONS_FROM_BIN
 #define TARNOWICK_TRANSLATIONS_FROM_BIN "../share/tarnowick/translations"
 #endif
@@ -105,6 +107,11 @@ std::string FillText(const QString& translated, std::initializer_list<std::strin
         out += c;
     }
     return out;
+}
+
+int PluralCount(unsigned long long n)
+{
+    return n > unsigned(INT_MAX) ? INT_MAX : int(n);
 }
 
 } // namespace tw

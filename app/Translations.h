@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -39,5 +40,8 @@ InstalledTranslations InstallTranslations(QCoreApplication& app,
 // path holding "%2" stays as it is. The arguments go in as bytes: a path
 // that is not UTF-8 comes out exactly as it went in. The rest is UTF-8.
 std::string FillText(const QString& translated, std::initializer_list<std::string_view> args);
+
+// A count as the plural forms of a translation take it (tr's `n`).
+int PluralCount(unsigned long long n);
 
 } // namespace tw
