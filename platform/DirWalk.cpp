@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Directory listing by descriptor: openat with O_NOFOLLOW, the mount check
-// on the opened descriptor, and the entry classification.
+// on the opened descriptor, the entry classification, and suspending and
+// resuming a level when descriptors run short.
 #include "platform/DirWalk.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -16,15 +20,16 @@ namespace tw {
 
 namespace {
 
-bool IdentifyMount(int fd, MountIdentity& id)
+bool IdentifyDirectory(int fd, uint64_t& ino, MountIdentity& id)
 {
     struct statx sx;
-    if (statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_MNT_ID, &sx) == 0) {
+    if (statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_INO | STATX_MNT_ID, &sx) == 0) {
         if (!(sx.stx_mask & STATX_TYPE) || !S_ISDIR(sx.stx_mode))
             return false;
         id.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
         id.hasMountId = (sx.stx_mask & STATX_MNT_ID) != 0;
         id.mountId = id.hasMountId ? sx.stx_mnt_id : 0;
+        ino = sx.stx_ino;
         return true;
     }
     struct stat st;
@@ -32,6 +37,7 @@ bool IdentifyMount(int fd, MountIdentity& id)
         return false;
     id.dev = st.st_dev;
     id.hasMountId = false;
+    ino = st.st_ino;
     return true;
 }
 
@@ -46,6 +52,37 @@ int OpenDirectoryAt(int dirfd, const char* name, int flags)
     return fd;
 }
 
+constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+bool IsDots(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+EntryKind KindOf(int dirfd, const dirent* d)
+{
+    switch (d->d_type) {
+    case DT_DIR:
+        return EntryKind::Directory;
+    case DT_REG:
+        return EntryKind::RegularFile;
+    case DT_UNKNOWN: {
+        // Some file systems leave the type to a stat; a link is looked at
+        // itself, never at what it names.
+        struct stat st;
+        if (fstatat(dirfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return EntryKind::Other;
+        if (S_ISDIR(st.st_mode))
+            return EntryKind::Directory;
+        if (S_ISREG(st.st_mode))
+            return EntryKind::RegularFile;
+        return EntryKind::Other;
+    }
+    default:
+        return EntryKind::Other;  // links, FIFOs, sockets, devices
+    }
+}
+
 } // namespace
 
 bool MountIdentity::SameMount(const MountIdentity& other) const
@@ -55,15 +92,27 @@ bool MountIdentity::SameMount(const MountIdentity& other) const
     return !(hasMountId && other.hasMountId) || mountId == other.mountId;
 }
 
-std::unique_ptr<CDirStream> CDirStream::FromFd(int fd, const MountIdentity* parent)
+CDirStream::CDirStream(DIR* dir, const Identity& id) : m_dir(dir), m_fd(dirfd(dir)), m_id(id) {}
+
+std::unique_ptr<CDirStream> CDirStream::FromFd(int fd, const MountIdentity* parent, int* error)
 {
-    MountIdentity id;
-    if (!IdentifyMount(fd, id) || (parent && !parent->SameMount(id))) {
+    Identity id;
+    if (!IdentifyDirectory(fd, id.ino, id.mount)) {
         close(fd);
+        if (error)
+            *error = ENOTDIR;
+        return nullptr;
+    }
+    if (parent && !parent->SameMount(id.mount)) {
+        close(fd);
+        if (error)
+            *error = EXDEV;
         return nullptr;
     }
     DIR* dir = fdopendir(fd);
     if (!dir) {
+        if (error)
+            *error = errno;
         close(fd);
         return nullptr;
     }
@@ -76,64 +125,160 @@ std::unique_ptr<CDirStream> CDirStream::OpenRoot(const std::string& path)
     const int fd = OpenDirectoryAt(AT_FDCWD, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    return FromFd(fd, nullptr);
+    return FromFd(fd, nullptr, nullptr);
 }
 
-std::unique_ptr<CDirStream> CDirStream::OpenChild(const char* name) const
+std::unique_ptr<CDirStream> CDirStream::OpenChild(const char* name, int* error) const
 {
     // O_NOFOLLOW makes a link in place of the directory fail the open
     // instead of leading the sweep somewhere else.
-    const int fd = OpenDirectoryAt(dirfd(m_dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const int fd = OpenDirectoryAt(m_fd, name, kChildFlags);
+    if (fd < 0) {
+        if (error)
+            *error = errno;
         return nullptr;
-    return FromFd(fd, &m_mount);
+    }
+    return FromFd(fd, &m_id.mount, error);
 }
 
-CDirStream::~CDirStream() { closedir(m_dir); }
+CDirStream::~CDirStream()
+{
+    if (m_dir)
+        closedir(m_dir);
+    else if (m_fd >= 0)
+        close(m_fd);
+}
 
-int CDirStream::Fd() const { return dirfd(m_dir); }
+int CDirStream::Fd() const { return m_fd; }
 
 uint64_t CDirStream::SizeOf(const char* name) const
 {
     struct stat st;
-    return fstatat(dirfd(m_dir), name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? uint64_t(st.st_size) : 0;
+    return fstatat(m_fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? uint64_t(st.st_size) : 0;
 }
 
 bool CDirStream::Next(DirEntry& entry)
 {
+    if (!m_dir) {
+        if (m_rest.empty())
+            return false;
+        m_current = std::move(m_rest.back().name);
+        entry.kind = m_rest.back().kind;
+        m_rest.pop_back();
+        entry.name = m_current.c_str();
+        return true;
+    }
     while (const dirent* d = readdir(m_dir)) {
-        const char* name = d->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+        if (IsDots(d->d_name))
             continue;
-        entry.name = name;
-        switch (d->d_type) {
-        case DT_DIR:
-            entry.kind = EntryKind::Directory;
-            break;
-        case DT_REG:
-            entry.kind = EntryKind::RegularFile;
-            break;
-        case DT_UNKNOWN: {
-            // Some file systems leave the type to a stat; a link is looked at
-            // itself, never at what it names.
-            struct stat st;
-            if (fstatat(dirfd(m_dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                entry.kind = EntryKind::Other;
-            else if (S_ISDIR(st.st_mode))
-                entry.kind = EntryKind::Directory;
-            else if (S_ISREG(st.st_mode))
-                entry.kind = EntryKind::RegularFile;
-            else
-                entry.kind = EntryKind::Other;
-            break;
-        }
-        default:
-            entry.kind = EntryKind::Other;  // links, FIFOs, sockets, devices
-            break;
-        }
+        entry.name = d->d_name;
+        entry.kind = KindOf(m_fd, d);
         return true;
     }
     return false;
+}
+
+void CDirStream::Suspend()
+{
+    if (!m_dir)
+        return;
+    std::vector<Rest> rest;
+    while (const dirent* d = readdir(m_dir))
+        if (!IsDots(d->d_name))
+            rest.push_back({d->d_name, KindOf(m_fd, d)});
+    // Taken from the back, in the order the file system gave them.
+    rest.insert(rest.end(), std::make_move_iterator(m_rest.rbegin()), std::make_move_iterator(m_rest.rend()));
+    m_rest.assign(std::make_move_iterator(rest.rbegin()), std::make_move_iterator(rest.rend()));
+    closedir(m_dir);
+    m_dir = nullptr;
+    m_fd = -1;
+}
+
+bool CDirStream::Resume(int fd)
+{
+    Identity now;
+    if (fd < 0 || !IdentifyDirectory(fd, now.ino, now.mount) || now.ino != m_id.ino
+        || now.mount.dev != m_id.mount.dev || !now.mount.SameMount(m_id.mount)) {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+bool CDirStream::ResumeFromChild(int childFd)
+{
+    if (!Suspended())
+        return true;
+    // ".." is never a link; should the child have been moved elsewhere, it
+    // names another directory, which the identity check refuses.
+    return Resume(OpenDirectoryAt(childFd, "..", kChildFlags & ~O_NOFOLLOW));
+}
+
+bool CDirStream::ResumeFromParent(int parentFd, const char* name)
+{
+    if (!Suspended())
+        return true;
+    return Resume(OpenDirectoryAt(parentFd, name, kChildFlags));
+}
+
+namespace {
+// /proc/self/mountinfo writes blanks, tabs, newlines and backslashes in a
+// path as \ooo.
+std::string Unescape(const std::string& field)
+{
+    std::string out;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const std::string digits = field.substr(i + 1, 3);
+            if (digits.find_first_not_of("01234567") == std::string::npos) {
+                out += char(std::stoi(digits, nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+} // namespace
+
+std::unordered_set<std::string> MountPointsBelow(int dirfd)
+{
+    std::unordered_set<std::string> below;
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
+    std::string root(4096, '\0');
+    const ssize_t n = readlink(link, root.data(), root.size());
+    if (n <= 0)
+        return below;
+    root.resize(size_t(n));
+    if (root.back() != '/')
+        root += '/';
+    FILE* table = std::fopen("/proc/self/mountinfo", "re");
+    if (!table)
+        return below;
+    char* line = nullptr;
+    size_t capacity = 0;
+    while (getline(&line, &capacity, table) > 0) {
+        // id parent major:minor root mount-point ...
+        const char* field = line;
+        for (int skip = 0; skip < 4 && field; ++skip) {
+            field = std::strchr(field, ' ');
+            if (field)
+                ++field;
+        }
+        if (!field)
+            continue;
+        const char* end = std::strchr(field, ' ');
+        const std::string mountPoint = Unescape(std::string(field, end ? size_t(end - field) : std::strlen(field)));
+        if (mountPoint.size() > root.size() && mountPoint.compare(0, root.size(), root) == 0)
+            below.insert(mountPoint.substr(root.size()));
+    }
+    std::free(line);
+    std::fclose(table);
+    return below;
 }
 
 void RaiseOpenFileLimit()
@@ -146,6 +291,23 @@ void RaiseOpenFileLimit()
             setrlimit(RLIMIT_NOFILE, &lim);
         }
     });
+}
+
+int FreeDescriptors()
+{
+    RaiseOpenFileLimit();
+    struct rlimit lim;
+    if (getrlimit(RLIMIT_NOFILE, &lim) != 0)
+        return 0;
+    int open = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (const dirent* e = readdir(d))
+            open += !IsDots(e->d_name);
+        closedir(d);
+        --open;  // the listing's own descriptor
+    }
+    const rlim_t limit = lim.rlim_cur == RLIM_INFINITY ? rlim_t(1) << 20 : lim.rlim_cur;
+    return limit > rlim_t(open) ? int(std::min<rlim_t>(limit - rlim_t(open), rlim_t(1) << 30)) : 0;
 }
 
 } // namespace tw

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace tw {
 
@@ -32,6 +34,13 @@ struct MountIdentity {
 
 // One open directory, listed entry by entry in the order the file system
 // gives them.
+//
+// A walk holds one stream per level of the tree. Where the levels would
+// need more descriptors than the process may open, a stream can be
+// suspended: the rest of its listing is read into memory and its
+// descriptor closed. Resumed, it is reopened and proven to be the same
+// directory on the same mount (device, inode and mount id) before anything
+// in it is touched again, and its listing goes on from memory.
 class CDirStream {
 public:
     // Opens the root of a walk. Links in `path` itself are followed: the user
@@ -44,8 +53,9 @@ public:
 
     // Opens the subdirectory `name` of this directory. Null when `name` is a
     // link (or no longer a directory), cannot be listed, or is a mount point
-    // of another file system or another mount of this one.
-    std::unique_ptr<CDirStream> OpenChild(const char* name) const;
+    // of another file system or another mount of this one; `error` (may be
+    // null) then holds the errno, EXDEV for a mount point.
+    std::unique_ptr<CDirStream> OpenChild(const char* name, int* error = nullptr) const;
 
     // The next entry other than "." and "..". False at the end of the
     // directory, and on a read error, which ends the listing early.
@@ -57,16 +67,51 @@ public:
     // link); 0 when it cannot be looked up.
     uint64_t SizeOf(const char* name) const;
 
-private:
-    CDirStream(DIR* dir, const MountIdentity& mount) : m_dir(dir), m_mount(mount) {}
-    static std::unique_ptr<CDirStream> FromFd(int fd, const MountIdentity* parent);
+    // Reads the rest of the listing into memory and closes the descriptor.
+    void Suspend();
+    bool Suspended() const { return m_fd < 0; }
+    // Reopens a suspended directory as the parent ("..") of `childFd`, a
+    // directory that was listed in it. False, still suspended, when that is
+    // not the same directory any more (the child was moved meanwhile).
+    bool ResumeFromChild(int childFd);
+    // Reopens a suspended directory as the entry `name` of `parentFd`,
+    // never through a link; false, still suspended, unless it is the same
+    // directory on the same mount as before.
+    bool ResumeFromParent(int parentFd, const char* name);
 
-    DIR* m_dir;
-    MountIdentity m_mount;
+private:
+    struct Identity {
+        uint64_t ino = 0;
+        MountIdentity mount;
+    };
+    CDirStream(DIR* dir, const Identity& id);
+    static std::unique_ptr<CDirStream> FromFd(int fd, const MountIdentity* parent, int* error);
+    bool Resume(int fd);
+
+    DIR* m_dir = nullptr;
+    int m_fd = -1;
+    Identity m_id;
+    // The rest of a suspended listing, taken from the back.
+    struct Rest {
+        std::string name;
+        EntryKind kind;
+    };
+    std::vector<Rest> m_rest;
+    std::string m_current;  // the name Next() last gave from m_rest
 };
+
+// The mount points below the directory `dirfd`, as paths relative to it,
+// from the kernel's list of this process's mounts: a file or directory
+// with another mount placed over its name. Empty in the usual case, so a
+// walk pays nothing per entry for knowing them.
+std::unordered_set<std::string> MountPointsBelow(int dirfd);
 
 // Lifts this process's soft limit of open descriptors to its hard limit
 // (once), since a walk holds one descriptor per level of the tree.
 void RaiseOpenFileLimit();
+
+// How many more descriptors this process may open now: its soft limit
+// (after RaiseOpenFileLimit) less the descriptors it has open.
+int FreeDescriptors();
 
 } // namespace tw

@@ -9,10 +9,13 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <mutex>
 #include <random>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tw {
@@ -22,29 +25,199 @@ namespace {
 // A write lease makes the kernel signal us when another program opens the
 // file. The default action of SIGIO would end the program; the lease itself
 // already makes the other program wait, so the signal carries nothing we need.
-void IgnoreLeaseBreakSignal()
+// A write past a lowered file-size limit raises SIGXFSZ, whose default action
+// also ends the program: ignored, the write fails with EFBIG instead and the
+// user is asked about the file like after any failed write.
+void IgnoreFileSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        struct sigaction old {};
-        if (sigaction(SIGIO, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
-            std::signal(SIGIO, SIG_IGN);
+        for (const int signal : {SIGIO, SIGXFSZ}) {
+            struct sigaction old {};
+            if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_DFL)
+                std::signal(signal, SIG_IGN);
+        }
     });
 }
 
+bool HasEffectiveCapability(int capability)
+{
+    __user_cap_header_struct header {};
+    header.version = _LINUX_CAPABILITY_VERSION_3;
+    header.pid = 0;
+    __user_cap_data_struct data[2] {};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    return (data[capability / 32].effective & (1u << (capability % 32))) != 0;
+}
+
+constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_NLINK | STATX_INO | STATX_SIZE
+    | STATX_BLOCKS | STATX_MNT_ID;
+
+int StatxAt(int dirfd, const char* name, int flags, struct statx& out)
+{
+    return statx(dirfd, name, flags | AT_STATX_SYNC_AS_STAT, kStatxWanted, &out) == 0 ? 0 : errno;
+}
+
+uint64_t DeviceOf(const struct statx& sx) { return makedev(sx.stx_dev_major, sx.stx_dev_minor); }
+
+// The name is a mount point: another file (or another mount of this file
+// system) has been mounted over it. Opening it would reach that mount's
+// file, whose removal then fails with EBUSY after its contents are gone.
+bool IsMountPoint(const struct statx& file, const DirectoryFacts& dir)
+{
+    if (file.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+        return (file.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    if ((file.stx_mask & STATX_MNT_ID) && dir.hasMountId)
+        return file.stx_mnt_id != dir.mountId;
+    // Kernels without either: only a mount of another device shows.
+    return DeviceOf(file) != dir.dev;
+}
+
+int LearnDirectory(int dirfd, DirectoryFacts& facts)
+{
+    struct statx dir {};
+    if (const int err = StatxAt(dirfd, "", AT_EMPTY_PATH, dir))
+        return err;
+    facts.mode = dir.stx_mode;
+    facts.uid = dir.stx_uid;
+    facts.dev = DeviceOf(dir);
+    facts.hasMountId = (dir.stx_mask & STATX_MNT_ID) != 0;
+    facts.mountId = facts.hasMountId ? dir.stx_mnt_id : 0;
+    // Write and search permission for the effective user; this also fails
+    // on a read-only mount or an immutable directory.
+    facts.accessError = faccessat(dirfd, ".", W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+    facts.known = true;
+    return 0;
+}
+
+// Whether this process may remove `file` from its directory: write and
+// search permission on the directory, and in a sticky directory (/tmp)
+// ownership of the file or the directory, or CAP_FOWNER. Asked before the
+// first byte is written: a file that would be destroyed but could not be
+// removed would be left overwritten under its name.
+bool MayRemove(const DirectoryFacts& dir, const struct statx& file)
+{
+    if (dir.accessError)
+        return false;
+    if (dir.mode & S_ISVTX) {
+        const uid_t me = geteuid();
+        if (file.stx_uid != me && dir.uid != me && !HasEffectiveCapability(CAP_FOWNER))
+            return false;
+    }
+    return true;
+}
+
+// The ranges of [0, length) that hold data, in order. Where the file
+// system cannot tell holes, the whole length.
+std::vector<std::pair<uint64_t, uint64_t>> DataRanges(int fd, uint64_t length)
+{
+    std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    // Most files have no hole before their end: one look tells.
+    const off_t firstHole = lseek(fd, 0, SEEK_HOLE);
+    if (firstHole < 0 || uint64_t(firstHole) >= length) {
+        if (length > 0)
+            ranges.emplace_back(0, length);
+        return ranges;
+    }
+    uint64_t position = 0;
+    while (position < length) {
+        const off_t data = lseek(fd, off_t(position), SEEK_DATA);
+        if (data < 0) {
+            if (errno != ENXIO)  // no SEEK_DATA here: everything counts as data
+                ranges.emplace_back(position, length);
+            break;  // ENXIO: no data after position
+        }
+        if (uint64_t(data) >= length)
+            break;
+        const off_t hole = lseek(fd, data, SEEK_HOLE);
+        const uint64_t end = hole < 0 ? length : std::min<uint64_t>(uint64_t(hole), length);
+        if (end <= uint64_t(data)) {
+            ranges.emplace_back(uint64_t(data), length);
+            break;
+        }
+        ranges.emplace_back(uint64_t(data), end);
+        position = end;
+    }
+    return ranges;
+}
+
+int WriteRange(int fd, const char* chunk, size_t chunkSize, uint64_t from, uint64_t to, uint64_t& written)
+{
+    uint64_t offset = from;
+    while (offset < to) {
+        // Every write starts at the chunk byte for its file offset, so the
+        // byte at each offset is the pattern's byte for that offset.
+        const size_t start = size_t(offset % chunkSize);
+        const size_t count = size_t(std::min<uint64_t>(chunkSize - start, to - offset));
+        const ssize_t n = pwrite(fd, chunk + start, count, off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC;  // no progress and no error: the device takes no more
+        offset += uint64_t(n);
+        written += uint64_t(n);
+    }
+    return 0;
+}
+
+// Writing part of a page that is not in memory makes the kernel read it
+// from the device first, one synchronous read per file, which on a cold
+// tree costs more than all the writes together. The last page of a file is
+// therefore written whole, past the end of the file, and the file is cut
+// back to its length at once: the page is then complete in memory and no
+// read is needed.
+constexpr uint64_t kPage = 4096;
+
+// Writes [from, end rounded up to a page) in one call, when `from` starts a
+// page and the chunk holds that much from the right place, then cuts the
+// file back to `end`. Returns the offset up to which the file is written
+// (at most `end`); `from` when nothing was written so.
+uint64_t WriteThroughPageEnd(int fd, const char* chunk, size_t chunkSize, uint64_t from, uint64_t end)
+{
+    const uint64_t pageEnd = (end + kPage - 1) / kPage * kPage;
+    const size_t start = size_t(from % chunkSize);
+    if (from % kPage != 0 || start + (pageEnd - from) > chunkSize)
+        return from;
+    ssize_t n;
+    do
+        n = pwrite(fd, chunk + start, size_t(pageEnd - from), off_t(from));
+    while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        return from;
+    if (from + uint64_t(n) > end) {
+        int cut;
+        do
+            cut = ftruncate(fd, off_t(end));
+        while (cut != 0 && errno == EINTR);
+        if (cut != 0)
+            return from;
+    }
+    return std::min<uint64_t>(from + uint64_t(n), end);
+}
+
+// Names that nobody can foresee, from a generator seeded once from the
+// kernel: a system call per removed file would cost more than the rename.
 std::string RandomName(size_t length)
 {
     static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     static constexpr size_t kCount = sizeof(kChars) - 1;
+    thread_local std::mt19937_64 generator = [] {
+        uint64_t seed[4] = {};
+        if (getrandom(seed, sizeof seed, 0) != ssize_t(sizeof seed)) {
+            std::random_device device;
+            for (uint64_t& s : seed)
+                s = (uint64_t(device()) << 32) ^ device();
+        }
+        std::seed_seq sequence(reinterpret_cast<const uint32_t*>(seed), reinterpret_cast<const uint32_t*>(seed) + 8);
+        return std::mt19937_64(sequence);
+    }();
     std::string name(length, 'x');
-    std::string bytes(length, '\0');
-    if (getrandom(bytes.data(), length, 0) != ssize_t(length)) {
-        std::random_device device;
-        for (char& c : bytes)
-            c = char(device());
-    }
-    for (size_t i = 0; i < length; ++i)
-        name[i] = kChars[static_cast<unsigned char>(bytes[i]) % kCount];
+    for (char& c : name)
+        c = kChars[generator() % kCount];
     return name;
 }
 
@@ -61,7 +234,7 @@ DirectoryHandle::DirectoryHandle(const std::string& path)
         directory = slash == 0 ? "/" : path.substr(0, slash);
         m_name = path.substr(slash + 1);
     }
-    m_fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_fd = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0)
         m_error = errno;
 }
@@ -78,18 +251,48 @@ WipeTarget::~WipeTarget()
         close(m_fd);
 }
 
-int WipeTarget::Open(int dirfd, const std::string& name)
+WipeTarget::WipeTarget(WipeTarget&& other) noexcept { *this = std::move(other); }
+
+WipeTarget& WipeTarget::operator=(WipeTarget&& other) noexcept
 {
+    if (this != &other) {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+        m_length = other.m_length;
+        m_blocks = other.m_blocks;
+        m_volume = other.m_volume;
+        m_written = other.m_written;
+        m_mountPoint = other.m_mountPoint;
+    }
+    return *this;
+}
+
+int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts)
+{
+    m_mountPoint = false;
     // Look before opening: opening a device node can have effects of its
-    // own (a tape rewinds), and a FIFO or socket holds no contents to destroy.
-    struct stat before {};
-    if (fstatat(dirfd, name.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0)
-        return CauseFromErrno(errno);
-    if (S_ISLNK(before.st_mode))
+    // own (a tape rewinds), a FIFO or socket holds no contents to destroy,
+    // and a mount point leads to another volume.
+    struct statx before {};
+    if (const int err = StatxAt(dirfd, name.c_str(), AT_SYMLINK_NOFOLLOW, before))
+        return CauseFromErrno(err);
+    if (S_ISLNK(before.stx_mode))
         return CauseFromErrno(ELOOP);  // the link's target was not chosen
-    if (S_ISDIR(before.st_mode))
+    DirectoryFacts own;
+    DirectoryFacts& dir = facts ? *facts : own;
+    if (!dir.known)
+        if (const int err = LearnDirectory(dirfd, dir))
+            return CauseFromErrno(err);
+    if (IsMountPoint(before, dir)) {
+        m_mountPoint = true;
+        return causeAccessDenied;
+    }
+    if (S_ISDIR(before.stx_mode))
         return CauseFromErrno(EISDIR);
-    if (!S_ISREG(before.st_mode))
+    if (!S_ISREG(before.stx_mode))
+        return causeAccessDenied;
+    if (!MayRemove(dir, before))
         return causeAccessDenied;
 
     // O_NONBLOCK: should the name have become a FIFO meanwhile, the open
@@ -101,58 +304,88 @@ int WipeTarget::Open(int dirfd, const std::string& name)
     if (fd < 0)
         return CauseFromErrno(errno);
 
-    struct stat st {};
-    if (fstat(fd, &st) != 0) {
-        const int err = errno;
+    struct statx st {};
+    if (const int err = StatxAt(fd, "", AT_EMPTY_PATH, st)) {
         close(fd);
         return CauseFromErrno(err);
     }
-    if (!S_ISREG(st.st_mode) || st.st_dev != before.st_dev || st.st_ino != before.st_ino) {
+    const bool sameMount = !(st.stx_mask & STATX_MNT_ID) || !(before.stx_mask & STATX_MNT_ID)
+        || st.stx_mnt_id == before.stx_mnt_id;
+    if (!S_ISREG(st.stx_mode) || DeviceOf(st) != DeviceOf(before) || st.stx_ino != before.stx_ino || !sameMount) {
         close(fd);
         return causeAccessDenied;
     }
     // Overwriting a file with other names would destroy the contents under
     // names nobody chose to delete.
-    if (st.st_nlink > 1) {
+    if (st.stx_nlink > 1) {
         close(fd);
         return causeSharingViolation;
     }
 
     // The kernel grants a write lease only while no other descriptor has
     // the file open: the nearest thing to an exclusive open.
-    IgnoreLeaseBreakSignal();
+    IgnoreFileSignals();
     if (fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
         const int err = errno;
-        if (err == EAGAIN || err == EBUSY) {
+        // EINVAL: this file system offers no leases (or they are turned
+        // off); nobody can be asked, and the file is destroyed as on a
+        // system without leases. Any other refusal, EACCES above all (a file
+        // of another user, which only the owner may lease), leaves no way to
+        // tell whether someone has the file open: it is left alone.
+        if (err != EINVAL) {
             close(fd);
-            return causeSharingViolation;
+            return err == EAGAIN || err == EBUSY ? causeSharingViolation : causeAccessDenied;
         }
-        // EINVAL (not supported, or leases turned off) or EACCES (a file of
-        // another owner without CAP_LEASE): go on without a lease.
     }
 
     m_fd = fd;
-    m_length = uint64_t(st.st_size);
+    m_length = uint64_t(st.stx_size);
+    m_blocks = st.stx_blocks;
+    m_volume = DeviceOf(st);
+    m_written = 0;
     return causeNone;
 }
 
 int WipeTarget::Overwrite(const char* chunk, size_t chunkSize, uint64_t length)
 {
-    uint64_t offset = 0;
-    while (offset < length) {
-        // After a short write the next write starts inside the chunk, so the
-        // byte at each offset is still the pattern's byte for that offset.
-        const size_t start = size_t(offset % chunkSize);
-        const size_t count = size_t(std::min<uint64_t>(chunkSize - start, length - offset));
-        const ssize_t written = pwrite(m_fd, chunk + start, count, off_t(offset));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
+    const auto ranges = DataRanges(m_fd, length);
+    for (const auto& [from, to] : ranges) {
+        int err = 0;
+        uint64_t done = from;
+        if (to == m_length && to % kPage != 0) {
+            // The whole range in one write where the chunk allows, else the
+            // head as usual and the last page on its own.
+            done = WriteThroughPageEnd(m_fd, chunk, chunkSize, from, to);
+            m_written += done - from;
+            const uint64_t lastPage = to - to % kPage;
+            if (done == from && lastPage > from) {
+                err = WriteRange(m_fd, chunk, chunkSize, from, lastPage, m_written);
+                done = lastPage;
+                if (!err) {
+                    done = WriteThroughPageEnd(m_fd, chunk, chunkSize, lastPage, to);
+                    m_written += done - lastPage;
+                }
+            }
         }
-        if (written == 0)
-            return ENOSPC;  // no progress and no error: the device takes no more
-        offset += uint64_t(written);
+        if (!err && done < to)
+            err = WriteRange(m_fd, chunk, chunkSize, done, to, m_written);
+        if (err == 0)
+            continue;
+        // Give back what the overwrite took: should the file now hold more
+        // blocks than it did, the holes it had are punched again. Only
+        // ranges that held no data are punched, so no contents are lost.
+        struct stat st {};
+        if (fstat(m_fd, &st) == 0 && uint64_t(st.st_blocks) > m_blocks) {
+            uint64_t gap = 0;
+            for (const auto& [dataFrom, dataTo] : ranges) {
+                if (dataFrom > gap)
+                    fallocate(m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(gap), off_t(dataFrom - gap));
+                gap = dataTo;
+            }
+            if (length > gap)
+                fallocate(m_fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(gap), off_t(length - gap));
+        }
+        return err;
     }
     return 0;
 }
@@ -183,6 +416,23 @@ int WipeTarget::Close()
     m_fd = -1;
     // The descriptor is gone even when close reports an error: never retry.
     return close(fd) == 0 ? 0 : errno;
+}
+
+int SyncVolume(int fd)
+{
+    int result;
+    do
+        result = syncfs(fd);
+    while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+int DuplicateDirectory(int dirfd) { return fcntl(dirfd, F_DUPFD_CLOEXEC, 0); }
+
+void CloseDescriptor(int fd)
+{
+    if (fd >= 0)
+        close(fd);
 }
 
 int RemoveUnderRandomName(int dirfd, const std::string& name)

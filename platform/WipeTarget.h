@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The POSIX side of destroying one file: opening it without following links
-// or blocking, making sure nobody else has it open, overwriting it in place,
-// flushing, truncating, and removing it under a random name.
+// or blocking, making sure nobody else has it open and that its name can be
+// removed afterwards, overwriting the data it holds in place, flushing,
+// truncating, and removing it under a random name.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tw {
 
 // The directory that holds a path, opened so that the file can be reached
-// relative to it. Closed when the handle goes away.
+// relative to it. Opened with O_PATH: destroying a file needs only search
+// and write permission on its directory, not the right to list it (a
+// directory of mode 0333). Closed when the handle goes away.
 class DirectoryHandle {
 public:
     explicit DirectoryHandle(const std::string& path);
@@ -29,6 +34,20 @@ private:
     std::string m_name;
 };
 
+// What WipeTarget::Open learns about a directory (its owner, mode and
+// mount, and whether this process may write and search it). Files of one
+// directory opened one after the other can share it, so that the directory
+// is looked at once rather than for every file.
+struct DirectoryFacts {
+    bool known = false;
+    int accessError = 0;  // errno of the write and search check, 0 when allowed
+    uint32_t mode = 0;
+    uint32_t uid = 0;
+    uint64_t dev = 0;
+    uint64_t mountId = 0;
+    bool hasMountId = false;
+};
+
 // One file opened for destruction. Every operation returns 0 or the errno
 // that failed it, except Open, which returns a file error cause code.
 class WipeTarget {
@@ -37,21 +56,37 @@ public:
     ~WipeTarget();  // closes quietly if still open
     WipeTarget(const WipeTarget&) = delete;
     WipeTarget& operator=(const WipeTarget&) = delete;
+    WipeTarget(WipeTarget&& other) noexcept;
+    WipeTarget& operator=(WipeTarget&& other) noexcept;
 
     // Opens `name` inside `dirfd` for reading and writing. Never creates,
     // truncates or follows a link, and never blocks. Only a regular file
-    // with a single name that no other descriptor holds is accepted.
-    // Returns 0 or the cause code of the refusal.
-    int Open(int dirfd, const std::string& name);
+    // with a single name that is not a mount point, that no other
+    // descriptor holds (a write lease is granted), and whose name this
+    // process may remove afterwards is accepted. Returns 0 or the cause
+    // code of the refusal; the file is then untouched.
+    // `facts` (may be null) holds what is known of the directory already,
+    // and is filled in when it is not.
+    int Open(int dirfd, const std::string& name, DirectoryFacts* facts = nullptr);
+    // After a refused Open: the name is a mount point (a file or directory
+    // of another mount placed over it), which a sweep passes by.
+    bool RefusedAsMountPoint() const { return m_mountPoint; }
 
     uint64_t Length() const { return m_length; }
+    uint64_t Volume() const { return m_volume; }  // st_dev of the file
     int Fd() const { return m_fd; }
 
     // Writes the first `length` bytes of the endless repetition of
     // chunk[0..chunkSize) over the file from offset 0, so that byte i of
-    // the file becomes chunk[i mod chunkSize].
+    // the file becomes chunk[i mod chunkSize]. Only the ranges that hold
+    // data are written: a hole has no blocks, holds nothing to destroy, and
+    // writing it would take space the volume may not have. On a file
+    // system that cannot tell holes the whole length is written. On a
+    // failed write, blocks the overwrite added to the file are given back.
     int Overwrite(const char* chunk, size_t chunkSize, uint64_t length);
-    // Pushes the written data to the device.
+    // The bytes Overwrite wrote (the data ranges), for bounding a batch.
+    uint64_t BytesWritten() const { return m_written; }
+    // Pushes the written data of this file to the device.
     int Flush();
     int Truncate();
     int Close();
@@ -59,7 +94,20 @@ public:
 private:
     int m_fd = -1;
     uint64_t m_length = 0;
+    uint64_t m_blocks = 0;  // 512-byte blocks allocated when opened
+    uint64_t m_volume = 0;
+    uint64_t m_written = 0;
+    bool m_mountPoint = false;
 };
+
+// Pushes everything written to the file system that holds `fd` to the
+// device at once (syncfs): one flush for a whole batch of overwritten files.
+int SyncVolume(int fd);
+
+// A second descriptor for the directory `dirfd`, which stays valid after
+// the first is closed; -1 with errno on failure.
+int DuplicateDirectory(int dirfd);
+void CloseDescriptor(int fd);
 
 // Renames `name` inside `dirfd` to a random name of the same length, so the
 // old name does not stay in the directory, then removes it. When no random

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/Operation.h"
+#include "sweep/SweepSettings.h"
 
 #include <string>
 #include <string_view>
@@ -26,9 +27,17 @@ bool MatchesPattern(std::string_view pattern, std::string_view name);
 // returns the number of matching files and changes nothing; any other mode
 // wipes them (each file once, at its first matching pattern), stores the
 // wiper's answer in op.m_bContinue and returns 0. Stops at once when
-// op.m_bContinue is 0. "Subdirectories" and "File Types" are read for every
-// directory as it is entered; `allFiles` uses kAllFilesList instead of
+// op.m_bContinue is 0. "Subdirectories" and "File Types" are taken for every
+// directory as it is entered (read again only when the settings file has
+// changed); `allFiles` uses kAllFilesList instead of
 // "File Types". A root that cannot be listed yields 0.
 int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* progress, bool allFiles);
+
+// The same with the settings given: "Subdirectories" and "File Types" are
+// taken from `settings` as every directory is entered. The files are
+// destroyed in batches that share one flush (CWipeBatch); every question,
+// progress step and outcome comes in the order of the walk.
+int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* progress, bool allFiles,
+                   ISweepSettings& settings);
 
 } // namespace tw

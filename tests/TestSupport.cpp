@@ -12,11 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
+#include <pwd.h>
 #include <ftw.h>
 #include <sstream>
 #include <sys/mount.h>
@@ -101,9 +105,16 @@ void ClearSettings()
     std::filesystem::create_directories(file.substr(0, file.rfind('/')));
 }
 
+void ScriptedHost::Record(const ItemResult& item)
+{
+    records.push_back(item);
+    log.push_back("record " + item.path + (item.destroyed ? " destroyed" : " left " + std::to_string(item.cause)));
+}
+
 int ScriptedHost::Confirm(const std::string& path)
 {
     questions.push_back({"confirm", path, ""});
+    log.push_back("confirm " + path);
     if (confirmAnswers.empty()) {
         ADD_FAILURE() << "unscripted confirm for " << path;
         return IDCANCEL;
@@ -116,6 +127,7 @@ int ScriptedHost::Confirm(const std::string& path)
 int ScriptedHost::FileError(const std::string& file, const std::string& message)
 {
     questions.push_back({"file", file, message});
+    log.push_back("file " + file + "|" + message);
     if (fileErrorAnswers.empty()) {
         ADD_FAILURE() << "unscripted file error: [" << file << "] " << message;
         return IDCANCEL;
@@ -159,15 +171,24 @@ std::vector<std::string> ScriptedHost::Messages() const
 namespace {
 class LogProgress : public IProgress {
 public:
-    explicit LogProgress(ScriptedHost::ProgressLog& log) : m_log(log) { m_log.events.push_back("create"); }
+    LogProgress(ScriptedHost::ProgressLog& log, std::vector<std::string>& order) : m_log(log), m_order(order)
+    {
+        m_log.events.push_back("create");
+    }
     ~LogProgress() override { m_log.events.push_back("destroy"); }
     void ShowScanning() override { m_log.events.push_back("scanning"); }
     void ShowDeleting() override { m_log.events.push_back("deleting"); }
     void SetRange(long long n) override { m_log.events.push_back("range " + std::to_string(n)); }
-    void Step(int k) override { m_log.steps += k; }
+    void Step(int k) override
+    {
+        m_log.steps += k;
+        for (int i = 0; i < k; ++i)
+            m_order.push_back("step");
+    }
 
 private:
     ScriptedHost::ProgressLog& m_log;
+    std::vector<std::string>& m_order;
 };
 
 class CountedWindow : public IScopedWindow {
@@ -182,7 +203,7 @@ private:
 };
 } // namespace
 
-std::unique_ptr<IProgress> ScriptedHost::CreateProgress() { return std::make_unique<LogProgress>(progress); }
+std::unique_ptr<IProgress> ScriptedHost::CreateProgress() { return std::make_unique<LogProgress>(progress, log); }
 
 std::unique_ptr<IScopedWindow> ScriptedHost::ShowWorking()
 {
@@ -318,6 +339,135 @@ std::vector<std::string> FillersIn(const std::string& directory)
         closedir(dir);
     }
     return names;
+}
+
+namespace {
+
+std::string Digest(const std::string& bytes)
+{
+    // FNV-1a, 64 bits: enough to tell changed contents from unchanged ones.
+    uint64_t h = 14695981039346656037ull;
+    for (const char c : bytes) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return std::to_string(bytes.size()) + ":" + std::to_string(h);
+}
+
+TreeSnapshot* g_snapshot = nullptr;
+size_t g_rootLength = 0;
+
+int SnapshotEntry(const char* path, const struct stat* st, int type, FTW*)
+{
+    std::string what = std::to_string(st->st_mode) + " " + std::to_string(st->st_uid) + " ";
+    if (type == FTW_SL || type == FTW_SLN) {
+        std::string target(4096, '\0');
+        const ssize_t n = readlink(path, target.data(), target.size());
+        what += "link " + target.substr(0, n > 0 ? size_t(n) : 0);
+    } else if (S_ISREG(st->st_mode)) {
+        what += "file " + Digest(ReadFile(path));
+    } else if (S_ISDIR(st->st_mode)) {
+        what += "dir";
+    } else {
+        what += "special " + std::to_string(st->st_rdev);
+    }
+    const std::string relative = std::string(path).substr(std::min(g_rootLength, std::strlen(path)));
+    (*g_snapshot)[relative.empty() ? "." : relative.substr(relative[0] == '/')] = what;
+    return 0;
+}
+
+} // namespace
+
+TreeSnapshot SnapshotTree(const std::string& root)
+{
+    TreeSnapshot snapshot;
+    g_snapshot = &snapshot;
+    g_rootLength = root.size();
+    nftw(root.c_str(), SnapshotEntry, 64, FTW_PHYS);
+    g_snapshot = nullptr;
+    return snapshot;
+}
+
+TreeSnapshot Without(TreeSnapshot before, const std::vector<std::string>& gone)
+{
+    for (const std::string& path : gone)
+        if (before.erase(path) == 0)
+            ADD_FAILURE() << path << " was not in the tree to begin with";
+    return before;
+}
+
+uid_t NobodyUid()
+{
+    const passwd* pw = getpwnam("nobody");
+    return pw ? pw->pw_uid : uid_t(65534);
+}
+
+gid_t NobodyGid()
+{
+    const passwd* pw = getpwnam("nobody");
+    return pw ? pw->pw_gid : gid_t(65534);
+}
+
+std::string RunInChild(const std::function<std::string()>& body)
+{
+    int fds[2];
+    if (pipe(fds) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return {};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        // Whatever happens, the child never returns into the test program.
+        std::string out;
+        try {
+            out = body();
+        } catch (const std::exception& e) {
+            out = std::string("exception: ") + e.what();
+        } catch (...) {
+            out = "exception";
+        }
+        for (size_t done = 0; done < out.size();) {
+            const ssize_t n = write(fds[1], out.data() + done, out.size() - done);
+            if (n <= 0)
+                break;
+            done += size_t(n);
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string out;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0)
+            out.append(buf, size_t(n));
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status))
+        ADD_FAILURE() << "the child process ended abnormally";
+    return out;
+}
+
+std::string RunAsNobody(const std::function<std::string()>& body, std::string* reason)
+{
+    if (geteuid() != 0) {
+        *reason = "switching to the user nobody needs root";
+        return {};
+    }
+    if (!getpwnam("nobody")) {
+        *reason = "there is no user nobody";
+        return {};
+    }
+    // The child reads the settings as nobody.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"))
+        RunCommand(std::string("chmod -R go+rX '") + config + "'");
+    return RunInChild([&body] {
+        if (setgroups(0, nullptr) != 0 || setgid(NobodyGid()) != 0 || setuid(NobodyUid()) != 0)
+            return std::string("cannot become nobody");
+        return body();
+    });
 }
 
 bool FileContains(const std::string& path, const std::string& needle)

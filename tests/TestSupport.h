@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
+#include <sys/types.h>
 #include <ostream>
 #include <map>
 #include <optional>
@@ -56,6 +58,10 @@ public:
     std::deque<int> diskErrorAnswers;
     std::vector<Question> questions;
     std::vector<ItemResult> records;  // every Record() in order
+    // Questions, records and progress steps in the one order they came:
+    // "confirm P", "file F|M", "record P destroyed" or "record P left N",
+    // "step".
+    std::vector<std::string> log;
 
     // Progress as the box would show it.
     struct ProgressLog {
@@ -74,7 +80,7 @@ public:
     void Warning(const std::string& text) override;  // recorded as "warning"
     std::unique_ptr<IProgress> CreateProgress() override;
     std::unique_ptr<IScopedWindow> ShowWorking() override;
-    void Record(const ItemResult& item) override { records.push_back(item); }
+    void Record(const ItemResult& item) override;
 
     std::vector<std::string> Messages() const;
 };
@@ -130,6 +136,25 @@ private:
 unsigned long long FreeBlocks(const std::string& path);
 // The names in `directory` that start like a free-space filler's.
 std::vector<std::string> FillersIn(const std::string& directory);
+// What a tree holds, entry by entry (relative path -> type, mode, owner,
+// size and a digest of the contents or the link's target), never following
+// links. Two snapshots compare equal when nothing in the tree changed.
+using TreeSnapshot = std::map<std::string, std::string>;
+TreeSnapshot SnapshotTree(const std::string& root);
+// The snapshot `before` less the entries (relative paths) that a destroying
+// run was asked to take: what the tree must hold afterwards.
+TreeSnapshot Without(TreeSnapshot before, const std::vector<std::string>& gone);
+
+// Runs `body` in a child process and returns what it returned: for what
+// cannot be undone in the test process (a lowered hard limit).
+std::string RunInChild(const std::function<std::string()>& body);
+// Runs `body` in a child process that has given up root for the user
+// `nobody` (and its group), and returns what the body returned. The
+// settings store is made readable to that user first. Empty with
+// `reason` set when the switch is impossible (not root, no such user).
+std::string RunAsNobody(const std::function<std::string()>& body, std::string* reason);
+uid_t NobodyUid();
+gid_t NobodyGid();
 
 // True when `needle` occurs anywhere in the file (read in chunks).
 bool FileContains(const std::string& path, const std::string& needle);

@@ -31,6 +31,10 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
     bool yesToAll = false;
     int lastWipe = 1;
     std::string current;
+    // After "Yes To All" no more questions come between the files: they are
+    // destroyed in batches that share one flush. Files confirmed one by
+    // one are destroyed one by one.
+    CWipeBatch batch(op, nullptr, CWipeBatch::AffordableDescriptors());
     // A stop asked for from outside ends the walk between two files.
     for (size_t i = 0; i < selection.size() && lastWipe && !StopRequested(); ++i) {
         current = selection[i];
@@ -45,12 +49,17 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
         }
         if (answer == IDCANCEL)
             break;
-        if (answer == IDC_YES_TO_ALL)
-            yesToAll = true;
-        if (answer == IDC_YES || answer == IDC_YES_TO_ALL)
+        if (answer == IDC_YES)
             lastWipe = WipeFile(op, current, nullptr);
+        if (answer == IDC_YES_TO_ALL) {
+            yesToAll = true;
+            std::string name;
+            const BatchDirectory dir = CBatchDirectory::Holding(current, name);
+            lastWipe = batch.Add(dir, name, current);
+        }
         // Anything else ("No") leaves this file alone.
     }
+    batch.Finish();
     return current;
 }
 

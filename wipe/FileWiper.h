@@ -1,13 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The file wiper: destroys one file. It overwrites every byte in place with
-// the pattern, flushes it to the device, cuts the file to zero length,
+// The file wiper: destroys files. It overwrites every byte of data in place
+// with the pattern, flushes it to the device, cuts the file to zero length,
 // renames it to a random name and removes it.
+//
+// One file at a time (WipeFile) it flushes each file on its own. A sweep or
+// a "Yes To All" walk feeds a batch instead (CWipeBatch): each file is
+// opened, checked and overwritten as it comes and kept open; when the batch
+// is full or the walk ends, the volume is flushed once and the files are
+// cut and removed in order. The user sees the same questions, progress
+// steps and outcomes in the same order either way.
 #pragma once
 
 #include "app/Operation.h"
+#include "platform/WipeTarget.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -23,10 +33,102 @@ int WipeFile(Operation& op, const std::string& path, IProgress* progress);
 // `path` is the full path shown to the user.
 int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::string& path, IProgress* progress);
 
+// A directory descriptor of its own, shared by the files of a batch that
+// lie in it, so that they can be removed after the walk has left it.
+class CBatchDirectory {
+public:
+    // A second descriptor for the open directory `dirfd`.
+    static std::shared_ptr<CBatchDirectory> Duplicate(int dirfd);
+    // The directory that holds `path` (which need not be listable).
+    static std::shared_ptr<CBatchDirectory> Holding(const std::string& path, std::string& name);
+    ~CBatchDirectory();
+    CBatchDirectory(const CBatchDirectory&) = delete;
+    CBatchDirectory& operator=(const CBatchDirectory&) = delete;
+    int Fd() const { return m_fd; }
+    int Error() const { return m_error; }
+    // Whether the file system of this directory has been looked at for the
+    // copy-on-write warning: once per directory is enough.
+    bool m_bFileSystemChecked = false;
+    // What the wiper learnt of the directory with its first file, for the
+    // others of the same batch.
+    DirectoryFacts m_facts;
+
+private:
+    CBatchDirectory(int fd, int error) : m_fd(fd), m_error(error) {}
+    int m_fd;
+    int m_error;
+};
+using BatchDirectory = std::shared_ptr<CBatchDirectory>;
+
+// Files overwritten and waiting for one flush of their volume.
+class CWipeBatch {
+public:
+    // Each flush of a volume costs about as much for one file as for
+    // thousands (a journal commit and a device flush); the bounds keep the
+    // descriptors held and the data waiting in memory modest.
+    static constexpr size_t kMaxDescriptors = 16384;
+    static constexpr uint64_t kMaxBytes = uint64_t(256) << 20;
+
+    // The descriptors a batch may hold out of those this process may still
+    // open, leaving the rest for everything else (at least 2).
+    static size_t AffordableDescriptors();
+
+    // `maxDescriptors` bounds the descriptors the batch holds (one per
+    // file, one per directory of its files), `maxBytes` the data waiting
+    // in memory for the flush.
+    CWipeBatch(Operation& op, IProgress* progress, size_t maxDescriptors = kMaxDescriptors,
+               uint64_t maxBytes = kMaxBytes);
+    // Finishes what is still waiting, should an exception leave the walk.
+    ~CWipeBatch();
+    CWipeBatch(const CWipeBatch&) = delete;
+    CWipeBatch& operator=(const CWipeBatch&) = delete;
+
+    // Opens, checks and overwrites `name` in `dir` and keeps it open until
+    // the batch is finished. Every question about it comes only after the
+    // files before it are finished, as without a batch. Returns 1 to go on,
+    // 0 when the user chose "Cancel Operation" (about this file, or about a
+    // file of the batch whose flush failed). A failure after the overwrite
+    // of a file of the batch throws FileException once every other file of
+    // the batch is finished.
+    int Add(const BatchDirectory& dir, const std::string& name, const std::string& path);
+
+    // Flushes the volume once, then cuts, renames and removes every waiting
+    // file in order, stepping the progress once for each. A failed flush
+    // falls back to one flush per file, so that the failing file is named;
+    // the others are finished normally. Returns 0 when the user chose
+    // "Cancel Operation" about a file whose flush failed, else 1.
+    int Finish();
+
+    size_t Waiting() const { return m_files.size(); }
+
+    // A sweep passes a mount point (a file of another volume mounted over a
+    // name) by in silence, as it passes a mounted directory: Add then
+    // returns 1 without a question. Otherwise it is refused with cause 5.
+    void PassMountPointsBy(bool pass) { m_passMountPoints = pass; }
+
+private:
+    struct Pending;
+    Operation& m_op;
+    IProgress* m_progress;
+    size_t m_maxDescriptors;
+    uint64_t m_maxBytes;
+    size_t m_descriptors = 0;
+    const CBatchDirectory* m_lastDir = nullptr;
+    uint64_t m_bytes = 0;
+    bool m_passMountPoints = false;
+    std::vector<std::unique_ptr<Pending>> m_files;
+};
+
 // Called with the open file's descriptor after the overwrite has been
 // flushed and before the truncation: the one moment at which the written
 // contents can be read back. Tests set it; the program leaves it empty.
 using BeforeTruncateHook = std::function<void(int fd)>;
 void SetBeforeTruncateHook(BeforeTruncateHook hook);
+
+// Called with the full path of each file once it has been overwritten and
+// before it is flushed: in a batch, while the walk is still going. Tests
+// set it; the program leaves it empty.
+using AfterOverwriteHook = std::function<void(const std::string& path)>;
+void SetAfterOverwriteHook(AfterOverwriteHook hook);
 
 } // namespace tw

@@ -132,14 +132,15 @@ TEST_F(DirectorySweepTest, AStopFromOutsideEndsTheSweepBetweenFilesLikeACancel)
     CSettings::Write(Setting::Subdirectories, "TRUE");
     InstallStopSignals();
     // A SIGTERM raised while the sweep is running: the handler only sets the
-    // flag, the sweep looks at it before every entry.
+    // flag, the sweep looks at it before every entry. The files already
+    // overwritten are finished; nothing after them is touched.
     int wiped = 0;
-    SetBeforeTruncateHook([&wiped](int) {
+    SetAfterOverwriteHook([&wiped](const std::string&) {
         if (++wiped == 2)
             raise(SIGTERM);
     });
     SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, true);
-    SetBeforeTruncateHook(nullptr);
+    SetAfterOverwriteHook(nullptr);
     EXPECT_TRUE(StopRequested());
     EXPECT_EQ(StopSignalNumber(), SIGTERM);
     EXPECT_EQ(op.m_bContinue, 0);
@@ -312,10 +313,14 @@ TEST_F(DirectorySweepTest, LinksAreNeverFollowed)
     ASSERT_EQ(symlink("nowhere.tmp", (dir / "dangling.tmp").c_str()), 0);
     CSettings::Write(Setting::Subdirectories, "TRUE");
     CSettings::Write(Setting::FileTypes, "*.tmp!");
+    const TreeSnapshot outsideBefore = SnapshotTree(outside.Path());
+    const TreeSnapshot before = SnapshotTree(dir.Path());
 
     EXPECT_EQ(Count(dir.Path(), true), 1);
     SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, true);
     EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(SnapshotTree(outside.Path()), outsideBefore);
+    EXPECT_EQ(SnapshotTree(dir.Path()), Without(before, {"real.tmp"}));
     EXPECT_FALSE(Exists(dir / "real.tmp"));
     EXPECT_EQ(ReadFile(outside / "victim.tmp"), "keep me");
     EXPECT_EQ(ReadFile(outside / "inner/deep.tmp"), "keep me too");
@@ -338,12 +343,13 @@ TEST_F(DirectorySweepTest, DirectorySwappedForALinkDuringTheSweepIsNotFollowed)
     const std::vector<std::string> order = ListingOrder(dir.Path());
     ASSERT_EQ(order.size(), 2u);
     const std::string later = dir / order[1];
+    const TreeSnapshot outsideBefore = SnapshotTree(outside.Path());
 
     struct ClearHook {
-        ~ClearHook() { SetBeforeTruncateHook(nullptr); }
+        ~ClearHook() { SetAfterOverwriteHook(nullptr); }
     } clearHook;
     bool swapped = false;
-    SetBeforeTruncateHook([&](int) {
+    SetAfterOverwriteHook([&](const std::string&) {
         if (swapped)
             return;
         swapped = rename(later.c_str(), (later + ".old").c_str()) == 0
@@ -353,6 +359,7 @@ TEST_F(DirectorySweepTest, DirectorySwappedForALinkDuringTheSweepIsNotFollowed)
     ASSERT_TRUE(swapped);
     EXPECT_FALSE(Exists(dir / order[0] + "/f.tmp"));
     EXPECT_EQ(ReadFile(outside / "victim.tmp"), "keep me");
+    EXPECT_EQ(SnapshotTree(outside.Path()), outsideBefore);
     EXPECT_TRUE(host.questions.empty());
 }
 
@@ -371,11 +378,13 @@ TEST_F(DirectorySweepTest, FifosSocketsAndDevicesAreSkipped)
     ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     const bool haveDevice = mknod((dir / "null.tmp").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
     CSettings::Write(Setting::FileTypes, "*.tmp!");
+    const TreeSnapshot before = SnapshotTree(dir.Path());
 
     EXPECT_EQ(Count(dir.Path()), 1);
     SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, false);
     close(s);
     EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(SnapshotTree(dir.Path()), Without(before, {"real.tmp"}));
     EXPECT_FALSE(Exists(dir / "real.tmp"));
     EXPECT_TRUE(Exists(dir / "pipe.tmp"));
     EXPECT_TRUE(Exists(dir / "sock.tmp"));
@@ -403,9 +412,13 @@ TEST_F(DirectorySweepTest, MountsBelowTheRootAreNotEntered)
     ASSERT_TRUE(Exists(dir / "bound/bound.tmp"));
     CSettings::Write(Setting::Subdirectories, "TRUE");
     CSettings::Write(Setting::FileTypes, "*.tmp!");
+    const TreeSnapshot before = SnapshotTree(dir.Path());
+    const TreeSnapshot elsewhereBefore = SnapshotTree(elsewhere.Path());
 
     EXPECT_EQ(Count(dir.Path()), 1);
     SweepDirectory(op, dir.Path(), kSweepDeleting, nullptr, false);
+    EXPECT_EQ(SnapshotTree(dir.Path()), Without(before, {"real.tmp"}));
+    EXPECT_EQ(SnapshotTree(elsewhere.Path()), elsewhereBefore);
     EXPECT_FALSE(Exists(dir / "real.tmp"));
     EXPECT_EQ(ReadFile(dir / "tmpfs/mounted.tmp"), "mounted");
     EXPECT_EQ(ReadFile(elsewhere / "bound.tmp"), "bound");
@@ -416,10 +429,13 @@ TEST_F(DirectorySweepTest, NamesThatAreNotUtf8AreWipedLikeAnyOther)
     const std::string odd = "\xff\xfe caf\xe9 \x80.tmp";
     WriteFile(dir / odd, "latin-1 name");
     WriteFile(dir / "keep.txt", "keep");
+    WriteFile(dir / "\xff\xfe keep.txt", "keep too");
     CSettings::Write(Setting::FileTypes, "*.tmp!");
+    const TreeSnapshot before = SnapshotTree(dir.Path());
     EXPECT_EQ(Count(dir.Path()), 1);
     auto box = host.CreateProgress();
     SweepDirectory(op, dir.Path(), kSweepDeleting, box.get(), false);
+    EXPECT_EQ(SnapshotTree(dir.Path()), Without(before, {odd}));
     EXPECT_FALSE(Exists(dir / odd));
     EXPECT_EQ(host.progress.steps, 1);
     EXPECT_TRUE(Exists(dir / "keep.txt"));

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <random>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +49,22 @@ bool LeasesEnabled()
     in >> on;
     return on != 0;
 }
+
+// Lowers this process's file-size limit while it lives: a write past the
+// limit fails with EFBIG, as a write to a full device fails with ENOSPC.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        const struct rlimit low = {bytes, m_saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    struct rlimit m_saved {};
+};
 
 size_t EntriesIn(const std::string& dir)
 {
@@ -265,31 +282,30 @@ TEST_F(FileWiperTest, FileOnReadOnlyMountIsAccessDenied)
     EXPECT_EQ(ReadFile(path), "cannot be written");
 }
 
-TEST_F(FileWiperTest, FullDeviceIsAWriteFailureAndTheFileKeepsItsLength)
+// A write that cannot be completed: the file-size limit stops the overwrite
+// part of the way through, as a full device would (cause 13).
+TEST_F(FileWiperTest, FailedWriteIsReportedAndTheFileKeepsItsLength)
 {
-    test::TmpfsMount mount("1M");
-    if (!mount.Available())
-        GTEST_SKIP() << mount.SkipReason();
-    // A sparse file larger than the whole device: writing its holes needs
-    // pages the tmpfs does not have.
-    const std::string path = mount.Path() + "/sparse.bin";
-    const off_t length = 4 << 20;
-    WriteFile(path, "");
-    ASSERT_EQ(truncate(path.c_str(), length), 0);
-
-    host.fileErrorAnswers = {IDC_IGNORE};
-    EXPECT_EQ(Wipe(path), 1);
+    const std::string path = dir / "large.bin";
+    const std::string contents = Noise(4 << 20, 7);
+    WriteFile(path, contents);
+    {
+        const FileSizeLimit limit(1 << 20);
+        host.fileErrorAnswers = {IDC_IGNORE};
+        EXPECT_EQ(Wipe(path), 1);
+    }
     ASSERT_EQ(host.questions.size(), 1u);
     EXPECT_EQ(host.questions[0].kind, "file");
     EXPECT_EQ(host.questions[0].first, "");
     EXPECT_EQ(host.questions[0].second, "Error Securing File" + path + " [ 13 ]");
     EXPECT_EQ(progress.steps, 0);
 
-    struct stat st {};
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, length);
-    // What was written before the device filled up stays overwritten.
-    EXPECT_EQ(ReadFile(path).substr(0, 4096), Pattern(4096));
+    // What was written before the failure stays overwritten; the rest keeps
+    // its old bytes, and the length is unchanged.
+    const std::string after = ReadFile(path);
+    ASSERT_EQ(after.size(), contents.size());
+    EXPECT_TRUE(after.substr(0, 1 << 20) == Pattern(1 << 20));
+    EXPECT_TRUE(after.substr(1 << 20) == contents.substr(1 << 20));
 }
 
 TEST_F(FileWiperTest, OnlyIgnoreFileGoesOn)
@@ -304,18 +320,60 @@ TEST_F(FileWiperTest, OnlyIgnoreFileGoesOn)
         EXPECT_EQ(Wipe(dir / "absent"), c.result) << "open failure, answer " << c.answer;
     }
 
-    test::TmpfsMount mount("256k");
-    if (!mount.Available())
-        GTEST_SKIP() << mount.SkipReason();
-    const std::string path = mount.Path() + "/big.bin";
-    WriteFile(path, "");
-    ASSERT_EQ(truncate(path.c_str(), 1 << 20), 0);
+    const std::string path = dir / "big.bin";
+    WriteFile(path, Noise(256 << 10, 3));
+    const FileSizeLimit limit(64 << 10);
     for (const Case c : {Case{IDC_IGNORE, 1}, Case{IDC_CANCEL_OPERATION, 0}, Case{IDCANCEL, 0}}) {
         host.questions.clear();
         host.fileErrorAnswers = {c.answer};
         EXPECT_EQ(Wipe(path), c.result) << "write failure, answer " << c.answer;
         EXPECT_TRUE(Exists(path));
     }
+}
+
+// Only the ranges that hold data are written: the holes of a sparse file
+// stay holes, so destroying it takes no space, not even on a volume far
+// smaller than the file.
+TEST_F(FileWiperTest, SparseFileIsOverwrittenOnlyWhereItHoldsData)
+{
+    test::TmpfsMount mount("1M");
+    if (!mount.Available())
+        GTEST_SKIP() << mount.SkipReason();
+    const std::string path = mount.Path() + "/sparse.bin";
+    const off_t length = off_t(64) << 20;
+    const off_t middle = off_t(32) << 20;
+    const std::string data = Noise(8192, 11);
+    {
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, data.data(), data.size(), 0), ssize_t(data.size()));
+        ASSERT_EQ(pwrite(fd, data.data(), data.size(), middle), ssize_t(data.size()));
+        ASSERT_EQ(ftruncate(fd, length), 0);
+        close(fd);
+    }
+    struct HoleMap {
+        off_t firstHole = 0, secondData = 0, secondHole = 0;
+        std::string first, second;
+    } seen;
+    SetBeforeTruncateHook([&](int fd) {
+        seen.firstHole = lseek(fd, 0, SEEK_HOLE);
+        seen.secondData = lseek(fd, seen.firstHole, SEEK_DATA);
+        seen.secondHole = lseek(fd, seen.secondData, SEEK_HOLE);
+        seen.first.resize(data.size());
+        seen.second.resize(data.size());
+        ASSERT_EQ(pread(fd, seen.first.data(), data.size(), 0), ssize_t(data.size()));
+        ASSERT_EQ(pread(fd, seen.second.data(), data.size(), middle), ssize_t(data.size()));
+    });
+    EXPECT_EQ(Wipe(path), 1);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_FALSE(Exists(path));
+    // Just before the truncation: the data overwritten in step with the
+    // file offset, and the holes still holes.
+    EXPECT_EQ(seen.firstHole, off_t(data.size()));
+    EXPECT_EQ(seen.secondData, middle);
+    EXPECT_EQ(seen.secondHole, middle + off_t(data.size()));
+    EXPECT_TRUE(seen.first == Pattern(data.size()));
+    EXPECT_TRUE(seen.second == Pattern(size_t(middle) + data.size()).substr(size_t(middle)));
 }
 
 // Failures after the overwrite are not questions: they end the command with
