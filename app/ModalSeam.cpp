@@ -110,7 +110,7 @@ SaveDialogAnswer GetSaveFileName(QWidget* parent, const FileDialogRequest& reque
     dialog.setDefaultSuffix(FilterSuffix(dialog.selectedNameFilter()));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog](const QString& filter) { dialog.setDefaultSuffix(FilterSuffix(filter)); });
-    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return {dialog.selectedFiles().constFirst(), dialog.selectedNameFilter()};
 }
