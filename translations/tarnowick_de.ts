@@ -623,6 +623,72 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
     </message>
 </context>
 <context>
+    <name>tw::CommandLine</name>
+    <message>
+        <source>--delete needs at least one file name</source>
+        <translation>--delete braucht mindestens einen Dateinamen</translation>
+    </message>
+    <message>
+        <source>an empty file name was given</source>
+        <translation>ein leerer Dateiname wurde angegeben</translation>
+    </message>
+    <message>
+        <source>the current directory is unknown, so %1 cannot be found; give a full path</source>
+        <translation>das aktuelle Verzeichnis ist unbekannt, daher kann %1 nicht gefunden werden; geben Sie einen vollständigen Pfad an</translation>
+    </message>
+    <message>
+        <source>unknown argument before --delete: %1</source>
+        <translation>unbekanntes Argument vor --delete: %1</translation>
+    </message>
+    <message>
+        <source>more than one file name</source>
+        <translation>mehr als ein Dateiname</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>unbekannte Option %1</translation>
+    </message>
+    <message>
+        <source>usage: tarnowick [FILE]
+       tarnowick --delete FILE...
+       tarnowick --help | --version
+</source>
+        <translation>Aufruf: tarnowick [DATEI]
+        tarnowick --delete DATEI...
+        tarnowick --help | --version
+</translation>
+    </message>
+    <message>
+        <source>
+Opens the Tarnowick window, which destroys files by overwriting them
+before removing them.
+
+  FILE               opened for reading only, never changed
+  --delete FILE...   asks in the window about each FILE (&quot;Secure Delete
+                     Confirm&quot;) and destroys those answered Yes; when
+                     Tarnowick already runs for this user, its window asks
+  --help             shows this text
+  --version          shows the version
+
+The manual is in Help &gt; Index.
+</source>
+        <translation>
+Öffnet das Fenster von Tarnowick, das Dateien vernichtet, indem es sie vor
+dem Entfernen überschreibt.
+
+  DATEI              nur zum Lesen geöffnet, nie verändert
+  --delete DATEI...  fragt im Fenster nach jeder DATEI („Sicheres Löschen
+                     bestätigen“) und vernichtet die mit Ja beantworteten;
+                     läuft Tarnowick für diesen Benutzer schon, fragt dessen
+                     Fenster
+  --help             zeigt diesen Text
+  --version          zeigt die Version
+
+Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
+</translation>
+    </message>
+</context>
+<context>
     <name>tw::CommandTable</name>
     <message>
         <source>&amp;Secure Delete File	Ctrl+D</source>

@@ -166,6 +166,15 @@ TEST(TranslationFileTest, TarnowickCliSpeaksGermanWhenAskedAndEnglishOtherwise)
     EXPECT_EQ(ReadFile(out), "tarnowick-cli: sweep takes one of cache, temp, other or preferences, not 'nowhere'\n"
                              "Try 'tarnowick-cli --help' for more information.\n");
 
+    // The window's command line, before any window exists.
+    const std::string gui = "'" TARNOWICK_GUI "'";
+    EXPECT_EQ(RunCommand(german + gui + " --delete >'" + out + "' 2>&1"), 2);
+    EXPECT_EQ(ReadFile(out).rfind("tarnowick: --delete braucht mindestens einen Dateinamen\nAufruf: tarnowick [DATEI]\n", 0), 0u)
+        << ReadFile(out);
+    EXPECT_EQ(RunCommand(english + gui + " --delete >'" + out + "' 2>&1"), 2);
+    EXPECT_EQ(ReadFile(out).rfind("tarnowick: --delete needs at least one file name\nusage: tarnowick [FILE]\n", 0), 0u)
+        << ReadFile(out);
+
     // The cache sweep without its location: the engine's message.
     const std::string config = work / "config";
     EXPECT_NE(RunCommand(german + "XDG_CONFIG_HOME='" + config + "' " + cli + " sweep cache --dry-run >'" + out + "' 2>&1"), 0);
