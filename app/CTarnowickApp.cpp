@@ -112,8 +112,8 @@ void CTarnowickApp::StartInstanceServer()
         // Another instance already listening is no fault: this window then
         // works on its own, as every start opens a window.
         if (path.empty() || (!m_pServer->Listen(path, &why) && !why.empty()))
-            std::fprintf(stderr, "tarnowick: later `tarnowick --delete` calls cannot reach this window: %s\n",
-                         why.c_str());
+            std::fprintf(stderr, "tarnowick: %s\n",
+                         FillText(tr("later `tarnowick --delete` calls cannot reach this window: %1"), {why}).c_str());
     }
     // The names go to whichever window is the main one now.
     disconnect(m_pServer.get(), &CInstanceServer::namesReceived, nullptr, nullptr);

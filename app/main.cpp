@@ -43,6 +43,11 @@ int main(int argc, char** argv)
         std::printf("%s\n", tw::VersionText().c_str());
         return 0;
     case CommandLine::Delete: {
+        // What goes wrong on the way is told in the user's language; this
+        // application object is gone before the window's is made.
+        int coreArgc = 1;
+        QCoreApplication core(coreArgc, argv);
+        tw::InstallTranslations(core);
         // The instance already running for this user asks about the files
         // in its window; this process then has nothing more to do.
         std::string why;
@@ -54,7 +59,10 @@ int main(int argc, char** argv)
             case tw::HandOffResult::NoInstance:
                 break;
             case tw::HandOffResult::Failed:
-                std::fprintf(stderr, "tarnowick: %s; asking in a window of its own\n", why.c_str());
+                std::fprintf(stderr, "tarnowick: %s\n",
+                             tw::FillText(QCoreApplication::translate("tw::HandOff", "%1; asking in a window of its own"),
+                                          {why})
+                                 .c_str());
                 break;
             }
         }

@@ -598,6 +598,10 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
         <translation>%1 kann nicht geöffnet werden.
 %2</translation>
     </message>
+    <message>
+        <source>later `tarnowick --delete` calls cannot reach this window: %1</source>
+        <translation>spätere Aufrufe von `tarnowick --delete` erreichen dieses Fenster nicht: %1</translation>
+    </message>
 </context>
 <context>
     <name>tw::CTarnowickView</name>
@@ -1025,6 +1029,45 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     <message>
         <source>%1 is on a %2 file system, which writes changes to new places on the device. Overwriting in place cannot reach the old copies of the data there; only full-disk encryption or erasing the whole device can.</source>
         <translation>%1 liegt auf einem %2-Dateisystem, das Änderungen an neue Stellen des Geräts schreibt. Überschreiben an Ort und Stelle erreicht die alten Kopien der Daten dort nicht; das können nur eine Verschlüsselung des ganzen Laufwerks oder das Löschen des ganzen Geräts.</translation>
+    </message>
+</context>
+<context>
+    <name>tw::HandOff</name>
+    <message>
+        <source>%1; asking in a window of its own</source>
+        <translation>%1; es wird in einem eigenen Fenster gefragt</translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation>%1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user or may be entered by others</source>
+        <translation>%1 gehört einem anderen Benutzer oder ist für andere zugänglich</translation>
+    </message>
+    <message>
+        <source>the socket path is too long</source>
+        <translation>der Pfad des Sockets ist zu lang</translation>
+    </message>
+    <message>
+        <source>cannot listen at %1: %2</source>
+        <translation>an %1 kann nicht gelauscht werden: %2</translation>
+    </message>
+    <message>
+        <source>the program listening at %1 runs as another user</source>
+        <translation>das Programm, das an %1 lauscht, läuft als anderer Benutzer</translation>
+    </message>
+    <message>
+        <source>the running Tarnowick does not answer</source>
+        <translation>das laufende Tarnowick antwortet nicht</translation>
+    </message>
+    <message>
+        <source>the running Tarnowick closed the connection</source>
+        <translation>das laufende Tarnowick hat die Verbindung geschlossen</translation>
+    </message>
+    <message>
+        <source>the running Tarnowick refused the names: %1</source>
+        <translation>das laufende Tarnowick hat die Namen abgelehnt: %1</translation>
     </message>
 </context>
 <context>
