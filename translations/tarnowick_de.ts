@@ -567,7 +567,7 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
     <name>tw::CSelectDrives</name>
     <message>
         <source>Tarnowick Select Drives</source>
-        <translation>Tarnowick – Laufwerke wählen</translation>
+        <translation>Tarnowick-Laufwerkswahl</translation>
     </message>
 </context>
 <context>
