@@ -291,6 +291,20 @@ protected:
             EXPECT_TRUE(m_opened.contains(QString::fromLatin1(dialog))) << dialog << " was not opened";
     }
 
+    // The session's report, saved as PDF through Save Report, as text.
+    std::string SavedReportText()
+    {
+        const std::string pdf = *m_work / "bericht.pdf";
+        SetSaveDialogHook([&](const FileDialogRequest&) {
+            return SaveDialogAnswer{QString::fromStdString(pdf), QStringLiteral("PDF (*.pdf)")};
+        });
+        m_frame->OnCommand(ID_FILE_SAVE_REPORT);
+        SetSaveDialogHook({});
+        EXPECT_TRUE(Exists(pdf));
+        EXPECT_EQ(RunCommand("pdftotext -layout '" + pdf + "' '" + pdf + ".txt'"), 0);
+        return ReadFile(pdf + ".txt");
+    }
+
     std::optional<TempDir> m_work;
     FakeDriveTable* m_drives = nullptr;
     std::unique_ptr<CMainFrame> m_frame;
@@ -355,6 +369,12 @@ TEST_F(LanguageTest, InCEveryTextIsExactlyTheEnglishOne)
         if (info.prompt)
             EXPECT_EQ(action->statusTip(), QString::fromUtf8(info.prompt));
     }
+    if (RunCommand("command -v pdftotext >/dev/null 2>&1") == 0) {
+        const std::string report = SavedReportText();
+        for (const char* english : {"Certificate of Destruction", "Method", "Limits", "Secure Delete File",
+                                    "Could not access this file for deletion"})
+            EXPECT_NE(report.find(english), std::string::npos) << english << "\n" << report;
+    }
     // And the engine's texts reach the dialogs as they are made.
     EXPECT_TRUE(m_texts.contains(QStringLiteral("QMessageBox | Internet Cache Path Not Entered")));
     EXPECT_TRUE(m_texts.contains(QStringLiteral("CProgressBox scanning |  Scanning for Files ...")));
@@ -375,6 +395,15 @@ TEST_F(LanguageTest, InGermanTheEngineSpeaksGermanInTheDialogs)
         << m_texts.filter(QStringLiteral("CWorking")).join(u'\n').toStdString();
     EXPECT_FALSE(m_texts.filter(QRegularExpression(QStringLiteral("^CFileError \\| .*Kein Zugriff auf diese Datei zum Löschen \\[ 2 \\]$"))).isEmpty())
         << m_texts.filter(QStringLiteral("CFileError")).join(u'\n').toStdString();
+    // The report's texts, as a reader of the PDF sees them.
+    if (RunCommand("command -v pdftotext >/dev/null 2>&1") == 0) {
+        const std::string report = SavedReportText();
+        for (const char* german : {"Vernichtungsnachweis", "Verfahren", "Grenzen", "Datei sicher löschen",
+                                   "Kein Zugriff auf diese Datei zum Löschen", "\"Tarnowick Secure\""})
+            EXPECT_NE(report.find(german), std::string::npos) << german << "\n" << report;
+        for (const char* english : {"Certificate of Destruction", "Method", "Limits", "destroyed"})
+            EXPECT_EQ(report.find(english), std::string::npos) << english << "\n" << report;
+    }
     // Qt's own buttons in the same language.
     EXPECT_FALSE(m_texts.filter(QStringLiteral("QMessageBox | OK")).isEmpty());
 }
