@@ -1579,9 +1579,11 @@ ohne Fenster, mit den Einstellungen und Laufwerksbuchstaben von Tarnowick.
 Befehle:
   wipe DATEI...           jede DATEI überschreiben, kürzen und entfernen
                           (Datei sicher löschen); fragt an einem Terminal
-                          für jede Datei, verweigert ohne eines außer mit --yes
+                          für jede Datei, verweigert ohne Terminal
+                          (außer mit --yes)
   sweep cache|temp|other|preferences
-                          eine der vier Bereinigungen wie eingestellt ausführen
+                          eine der vier Bereinigungen wie eingestellt
+                          ausführen
   empty-space [BUCHSTABE]...
                           den freien Speicherplatz dieser Laufwerke
                           überschreiben (Vorgabe: die zuletzt für „Freien
@@ -1592,15 +1594,18 @@ Befehle:
                           Dateisystem, Größe, freier Platz, Wechselmedium
 
 Optionen:
-  -y, --yes               mit „Ja, alle“ antworten: ohne Rückfrage vernichten
-  -n, --dry-run           sweep: auflisten, was vernichtet würde, nichts anfassen
+  -y, --yes               mit „Ja, alle“ antworten: ohne Rückfrage
+                          vernichten
+  -n, --dry-run           sweep: auflisten, was vernichtet würde, nichts
+                          anfassen
       --on-error=ask|skip|stop
                           wenn ein Eintrag nicht vernichtet werden kann:
                           fragen (Vorgabe an einem Terminal), überspringen
                           (Übergehen; sonst die Vorgabe) oder anhalten
                           (Vorgang abbrechen)
       --json              ein JSON-Objekt pro Zeile auf der Standardausgabe:
-                          das Ergebnis jedes Eintrags, dann eine Zusammenfassung
+                          das Ergebnis jedes Eintrags, dann eine
+                          Zusammenfassung
   -q, --quiet             kein Fortschritt, keine Eintragszeilen, kein Text der
                           Zusammenfassung; Fehler werden weiter gemeldet
                           (mit --json bleibt die Zusammenfassung)

@@ -153,6 +153,9 @@ TEST(TranslationFileTest, TarnowickCliSpeaksGermanWhenAskedAndEnglishOtherwise)
     ASSERT_EQ(RunCommand(german + cli + " --help >'" + out + "' 2>&1"), 0);
     std::string text = ReadFile(out);
     EXPECT_EQ(text.rfind("Aufruf: tarnowick-cli [OPTION]... BEFEHL [OPERAND]...\n", 0), 0u) << text;
+    // It fits a terminal of 80 columns, as the English one does.
+    for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n')))
+        EXPECT_LE(line.size(), 80) << line.toStdString();
     ASSERT_EQ(RunCommand(english + cli + " --help >'" + out + "' 2>&1"), 0);
     text = ReadFile(out);
     EXPECT_EQ(text.rfind("Usage: tarnowick-cli [OPTION]... COMMAND [OPERAND]...\n", 0), 0u) << text;
