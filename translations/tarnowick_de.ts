@@ -161,15 +161,15 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
     <name>tw::CKeyIndicators</name>
     <message>
         <source>CAP</source>
-        <translation>GROSS</translation>
+        <translation>UF</translation>
     </message>
     <message>
         <source>NUM</source>
-        <translation>ZIFF</translation>
+        <translation>NUM</translation>
     </message>
     <message>
         <source>SCRL</source>
-        <translation>ROLL</translation>
+        <translation>RF</translation>
     </message>
 </context>
 <context>
