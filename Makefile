@@ -11,10 +11,13 @@ ifeq ($(SANITIZE),1)
 endif
 
 # Debian packages the build, the tests and the benchmarks need
-# (python3-nautilus: the test that loads the GNOME Files extension).
+# (python3-nautilus: the test that loads the GNOME Files extension;
+# qt6-tools-dev and qt6-l10n-tools: lupdate and lrelease for the
+# translations; qt6-translations-l10n: Qt's own texts in other languages).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
             e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs lintian \
-            python3-nautilus libx11-dev xvfb dosfstools poppler-utils man-db systemd ansible-core
+            python3-nautilus libx11-dev xvfb dosfstools poppler-utils man-db systemd ansible-core \
+            qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
 
 .PHONY: all deps configure build run test bench clean package install screenshots
 

@@ -8,12 +8,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#ifndef TARNOWICK_VERSION
+#define TARNOWICK_VERSION "1.0"
+#endif
+
 namespace tw {
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("About Tarnowick Secure Delete"));
+    setWindowTitle(tr("About Tarnowick Secure Delete"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto* layout = new QHBoxLayout(this);
     auto* icon = new QLabel(this);
@@ -21,14 +25,14 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     icon->setPixmap(ApplicationIcon().pixmap(32, 32));
     layout->addWidget(icon, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
-    auto* version = new QLabel(QStringLiteral("Tarnowick Version 1.0"), this);
+    auto* version = new QLabel(tr("Tarnowick Version %1").arg(QStringLiteral(TARNOWICK_VERSION)), this);
     version->setObjectName(QStringLiteral("version"));
     texts->addWidget(version);
-    texts->addWidget(new QLabel(QStringLiteral("Made by the Tarnowick developers."), this));
-    texts->addWidget(new QLabel(QStringLiteral("Free software under the GNU General Public License, version 3 or later.\n"
-                                               "It comes with no warranty: check what it destroys before you start it."), this));
+    texts->addWidget(new QLabel(tr("Made by the Tarnowick developers."), this));
+    texts->addWidget(new QLabel(tr("Free software under the GNU General Public License, version 3 or later.\n"
+                                   "It comes with no warranty: check what it destroys before you start it."), this));
     layout->addLayout(texts);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(ok, 0, Qt::AlignTop);

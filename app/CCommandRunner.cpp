@@ -42,7 +42,7 @@ void CCommandRunner::Run(IOperationHost& host, const std::function<void(IOperati
         } catch (const std::exception& e) {
             failure = e.what();
         } catch (...) {
-            failure = "Unknown error";
+            failure = tr("Unknown error").toStdString();
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });

@@ -37,13 +37,13 @@ CDropTarget::Verdict CDropTarget::Judge(const QMimeData* data, Qt::DropActions o
 {
     Verdict verdict;
     if (m_pFrame->Runner().IsBusy() || QApplication::activeModalWidget()) {
-        verdict.hint = QStringLiteral("A command is running: nothing can be dropped until it ends");
+        verdict.hint = tr("A command is running: nothing can be dropped until it ends");
         return verdict;
     }
     const DroppedNames names = DroppedFiles(data);
     if (names.local.empty()) {
-        verdict.hint = names.refused.empty() ? QStringLiteral("Only files can be dropped here")
-                                             : QStringLiteral("Only files on this computer can be destroyed");
+        verdict.hint = names.refused.empty() ? tr("Only files can be dropped here")
+                                             : tr("Only files on this computer can be destroyed");
         return verdict;
     }
     // Taken as a copy (or a link), never as a move: after a move the
@@ -53,16 +53,16 @@ CDropTarget::Verdict CDropTarget::Judge(const QMimeData* data, Qt::DropActions o
     else if (offered & Qt::LinkAction)
         verdict.action = Qt::LinkAction;
     else {
-        verdict.hint = QStringLiteral("This drag only offers to move the files: drop them without Shift");
+        verdict.hint = tr("This drag only offers to move the files: drop them without Shift");
         return verdict;
     }
     verdict.accept = true;
     const qsizetype count = qsizetype(names.local.size());
     // Short enough for the status bar of a small window.
-    verdict.hint = count == 1 ? QStringLiteral("Drop to securely delete 1 item (asked first)")
-                              : QStringLiteral("Drop to securely delete %1 items (each asked first)").arg(count);
+    verdict.hint = count == 1 ? tr("Drop to securely delete 1 item (asked first)")
+                              : tr("Drop to securely delete %n items (each asked first)", nullptr, int(count));
     if (!names.refused.empty())
-        verdict.hint += QStringLiteral("; %1 remote left alone").arg(qsizetype(names.refused.size()));
+        verdict.hint += tr("; %n remote left alone", nullptr, int(names.refused.size()));
     return verdict;
 }
 

@@ -12,6 +12,7 @@
 #include "wipe/CConfirm.h"
 #include "wipe/CFileError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
@@ -171,7 +172,10 @@ int CGuiHost::FileError(const std::string& file, const std::string& message)
 int CGuiHost::DiskError(const std::string& text)
 {
     if (StopRequested()) {
-        std::fprintf(stderr, "tarnowick: Error During Secure Disk: %s\n", text.c_str());
+        // The text the disk error dialog would have shown, under its heading.
+        std::fprintf(stderr, "tarnowick: %s: %s\n",
+                     QCoreApplication::translate("tw::CDiskError", "Error During Secure Disk").toUtf8().constData(),
+                     text.c_str());
         return IDCANCEL;
     }
     return OnGuiThread(m_pFrame, [this, text] {

@@ -24,7 +24,7 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("CHelpWindow"));
-    setWindowTitle(QStringLiteral("Tarnowick Help"));
+    setWindowTitle(tr("Tarnowick Help"));
     if (!parent)
         setAttribute(Qt::WA_DeleteOnClose);
     for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
@@ -34,15 +34,15 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     }
 
     auto* back = new QToolButton(this);
-    back->setText(QStringLiteral("Back"));
+    back->setText(tr("Back"));
     back->setIcon(QIcon::fromTheme(QStringLiteral("go-previous")));
     back->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto* forward = new QToolButton(this);
-    forward->setText(QStringLiteral("Forward"));
+    forward->setText(tr("Forward"));
     forward->setIcon(QIcon::fromTheme(QStringLiteral("go-next")));
     forward->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto* home = new QToolButton(this);
-    home->setText(QStringLiteral("Contents"));
+    home->setText(tr("Contents"));
     home->setIcon(QIcon::fromTheme(QStringLiteral("go-home")));
     home->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto* buttons = new QHBoxLayout;

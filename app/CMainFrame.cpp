@@ -20,10 +20,6 @@
 
 namespace tw {
 
-namespace {
-const QString kReady = QStringLiteral("Ready");
-}
-
 CMainFrame::CMainFrame(std::unique_ptr<IDriveTable> drives, QWidget* parent)
     : QMainWindow(parent)
     , m_drives(drives ? std::move(drives) : std::make_unique<CDriveTable>())
@@ -48,15 +44,15 @@ QAction* CMainFrame::MakeAction(int id)
     action->setData(id);
     if (info) {
         if (info->menuText)
-            action->setText(QString::fromUtf8(info->menuText));
+            action->setText(CommandText(info->menuText));
         else if (info->tooltip)
-            action->setText(QString::fromUtf8(info->tooltip));
+            action->setText(CommandText(info->tooltip));
         if (info->shortcut)
             action->setShortcut(QKeySequence(QString::fromUtf8(info->shortcut)));
         if (info->prompt)
-            action->setStatusTip(QString::fromUtf8(info->prompt));
+            action->setStatusTip(CommandText(info->prompt));
         if (info->tooltip)
-            action->setToolTip(QString::fromUtf8(info->tooltip));
+            action->setToolTip(CommandText(info->tooltip));
     }
     action->setShortcutContext(Qt::WindowShortcut);
     connect(action, &QAction::triggered, this, [this, action, id](bool checked) {
@@ -95,7 +91,7 @@ void CMainFrame::OnCreate()
     }
 
     for (const MenuInfo& menuInfo : MenuTable()) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuInfo.title));
+        QMenu* menu = menuBar()->addMenu(CommandText(menuInfo.title));
         for (int id : menuInfo.items) {
             if (id == 0)
                 menu->addSeparator();
@@ -105,7 +101,7 @@ void CMainFrame::OnCreate()
     }
 
     // Toolbar: ten buttons in four groups; images cut from one strip.
-    m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_wndToolBar = new QToolBar(tr("Toolbar"), this);
     m_wndToolBar->setObjectName(QStringLiteral("AFX_IDW_TOOLBAR"));
     m_wndToolBar->setMovable(true);
     m_wndToolBar->setFloatable(true);
@@ -143,9 +139,9 @@ void CMainFrame::OnCreate()
     // The message pane shows "Ready" whenever no prompt is shown.
     connect(m_wndStatusBar, &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty())
-            m_wndStatusBar->showMessage(kReady);
+            m_wndStatusBar->showMessage(tr("Ready"));
     });
-    m_wndStatusBar->showMessage(kReady);
+    m_wndStatusBar->showMessage(tr("Ready"));
 
     QAction* toolbarAction = Action(ID_VIEW_TOOLBAR);
     toolbarAction->setCheckable(true);

@@ -87,19 +87,19 @@ COpenFileDialog::COpenFileDialog(QWidget* parent, const FileDialogRequest& reque
 
     m_editLocation = new QLineEdit(this);
     m_editLocation->setObjectName(QStringLiteral("locationEdit"));
-    m_editLocation->setAccessibleName(QStringLiteral("Look in"));
+    m_editLocation->setAccessibleName(tr("Look in"));
     m_btnUp = new QToolButton(this);
     m_btnUp->setObjectName(QStringLiteral("upButton"));
     m_btnUp->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
-    m_btnUp->setToolTip(QStringLiteral("Parent Directory"));
-    m_btnUp->setAccessibleName(QStringLiteral("Parent Directory"));
+    m_btnUp->setToolTip(tr("Parent Directory"));
+    m_btnUp->setAccessibleName(tr("Parent Directory"));
     m_btnHome = new QToolButton(this);
     m_btnHome->setObjectName(QStringLiteral("homeButton"));
     m_btnHome->setIcon(style()->standardIcon(QStyle::SP_DirHomeIcon));
-    m_btnHome->setToolTip(QStringLiteral("Home Directory"));
-    m_btnHome->setAccessibleName(QStringLiteral("Home Directory"));
+    m_btnHome->setToolTip(tr("Home Directory"));
+    m_btnHome->setAccessibleName(tr("Home Directory"));
     auto* top = new QHBoxLayout;
-    auto* lookIn = new QLabel(QStringLiteral("Look &in:"), this);
+    auto* lookIn = new QLabel(tr("Look &in:"), this);
     lookIn->setBuddy(m_editLocation);
     top->addWidget(lookIn);
     top->addWidget(m_editLocation, 1);
@@ -108,13 +108,12 @@ COpenFileDialog::COpenFileDialog(QWidget* parent, const FileDialogRequest& reque
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("fileList"));
-    m_list->setAccessibleName(QStringLiteral("Files"));
+    m_list->setAccessibleName(tr("Files"));
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(m_bMultiple ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
-    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Type"),
-                             QStringLiteral("Date Modified")});
+    m_list->setHeaderLabels({tr("Name"), tr("Size"), tr("Type"), tr("Date Modified")});
     m_list->setSortingEnabled(true);
     m_list->sortByColumn(NameColumn, Qt::AscendingOrder);
 
@@ -123,19 +122,19 @@ COpenFileDialog::COpenFileDialog(QWidget* parent, const FileDialogRequest& reque
     m_comboTypes = new QComboBox(this);
     m_comboTypes->setObjectName(QStringLiteral("fileTypeCombo"));
     // The program asks for every file: the one filter shows everything.
-    m_comboTypes->addItem(request.filter.isEmpty() ? QStringLiteral("All Files (*)") : request.filter);
-    m_checkHidden = new QCheckBox(QStringLiteral("Show &hidden files"), this);
+    m_comboTypes->addItem(request.filter.isEmpty() ? tr("All Files (*)") : request.filter);
+    m_checkHidden = new QCheckBox(tr("Show &hidden files"), this);
     m_checkHidden->setObjectName(QStringLiteral("hiddenCheck"));
-    m_btnOpen = new QPushButton(QStringLiteral("&Open"), this);
+    m_btnOpen = new QPushButton(tr("&Open"), this);
     m_btnOpen->setObjectName(QStringLiteral("openButton"));
     m_btnOpen->setDefault(true);
-    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_btnCancel = new QPushButton(tr("Cancel"), this);
     m_btnCancel->setObjectName(QStringLiteral("cancelButton"));
 
     auto* bottom = new QGridLayout;
-    auto* nameLabel = new QLabel(QStringLiteral("File &name:"), this);
+    auto* nameLabel = new QLabel(tr("File &name:"), this);
     nameLabel->setBuddy(m_editName);
-    auto* typeLabel = new QLabel(QStringLiteral("Files of type:"), this);
+    auto* typeLabel = new QLabel(tr("Files of type:"), this);
     typeLabel->setBuddy(m_comboTypes);
     bottom->addWidget(nameLabel, 0, 0);
     bottom->addWidget(m_editName, 0, 1);
@@ -168,7 +167,7 @@ COpenFileDialog::COpenFileDialog(QWidget* parent, const FileDialogRequest& reque
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     m_list->setColumnWidth(SizeColumn, metrics.horizontalAdvance(QStringLiteral("1,023.99 KiB")) + 24);
-    m_list->setColumnWidth(TypeColumn, metrics.horizontalAdvance(QStringLiteral("Link to folder")) + 24);
+    m_list->setColumnWidth(TypeColumn, metrics.horizontalAdvance(tr("Link to folder")) + 24);
     m_list->setColumnWidth(DateColumn, dateWidth);
     resize(std::max(820, metrics.horizontalAdvance(QLatin1Char('x')) * 48 + m_list->columnWidth(SizeColumn)
                              + m_list->columnWidth(TypeColumn) + dateWidth + 60),
@@ -224,11 +223,10 @@ void COpenFileDialog::Fill()
             item->setText(SizeColumn, locale.formattedDataSize(qint64(e.size)));
         item->setData(SizeColumn, kSortRole, qlonglong(e.size));
         item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
-        item->setText(TypeColumn, e.kind == DirEntry::File        ? QStringLiteral("File")
-                                  : e.kind == DirEntry::Directory ? QStringLiteral("Folder")
-                                  : e.kind == DirEntry::Link      ? (folder ? QStringLiteral("Link to folder")
-                                                                            : QStringLiteral("Link"))
-                                                                  : QStringLiteral("Special"));
+        item->setText(TypeColumn, e.kind == DirEntry::File        ? tr("File")
+                                  : e.kind == DirEntry::Directory ? tr("Folder")
+                                  : e.kind == DirEntry::Link      ? (folder ? tr("Link to folder") : tr("Link"))
+                                                                  : tr("Special"));
         item->setText(DateColumn, locale.toString(QDateTime::fromSecsSinceEpoch(e.modified), QLocale::ShortFormat));
         item->setData(DateColumn, kSortRole, qlonglong(e.modified));
     }
@@ -336,7 +334,7 @@ void COpenFileDialog::OnLocationEntered()
     const std::string typed = QFile::encodeName(m_editLocation->text()).toStdString();
     const std::string target = typed.empty() ? m_directory : AbsoluteAgainstHome(typed);
     if (!SetDirectory(target)) {
-        Refuse(QStringLiteral("%1 is not a directory.").arg(m_editLocation->text()));
+        Refuse(tr("%1 is not a directory.").arg(m_editLocation->text()));
         m_editLocation->setText(ShowText(m_directory));
     }
 }
@@ -355,7 +353,7 @@ void COpenFileDialog::accept()
     if (!m_selectedNames.empty() && m_editName->text() == m_selectionText) {
         names = m_selectedNames;
     } else if (!ParseTypedNames(m_editName->text(), names)) {
-        Refuse(QStringLiteral("The file names are not in pairs of double quotes: %1").arg(m_editName->text()));
+        Refuse(tr("The file names are not in pairs of double quotes: %1").arg(m_editName->text()));
         return;
     }
     if (names.empty())
@@ -369,21 +367,21 @@ void COpenFileDialog::accept()
     for (const std::string& name : names) {
         const std::string path = FullPath(name);
         if (IsDirectoryPath(path)) {
-            Refuse(QStringLiteral("%1 is a directory. Pick the files in it.").arg(ShowText(path)));
+            Refuse(tr("%1 is a directory. Pick the files in it.").arg(ShowText(path)));
             return;
         }
         if (!m_bAcceptMissing) {
             // Only an existing file names a directory for Browse.
             const std::string dir = ParentOf(path);
             if (!IsDirectoryPath(dir)) {
-                Refuse(QStringLiteral("%1 was not found.").arg(ShowText(path)));
+                Refuse(tr("%1 was not found.").arg(ShowText(path)));
                 return;
             }
         }
         paths.push_back(path);
     }
     if (!m_bMultiple && paths.size() > 1) {
-        Refuse(QStringLiteral("Pick one file."));
+        Refuse(tr("Pick one file."));
         return;
     }
     m_paths = paths;

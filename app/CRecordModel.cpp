@@ -2,6 +2,7 @@
 #include "app/CRecordModel.h"
 
 #include "app/CGuiHost.h"
+#include "app/Translations.h"
 
 #include <QFont>
 #include <QMetaObject>
@@ -18,11 +19,11 @@ QString DurationText(qint64 ms)
     if (ms < 0)
         ms = 0;
     if (ms < 60000)
-        return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+        return CRecordModel::tr("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
     const qint64 seconds = ms / 1000;
     if (seconds < 3600)
-        return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
+        return CRecordModel::tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return CRecordModel::tr("%1 h %2 min").arg(seconds / 3600).arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'));
 }
 
 CRecordModel::CRecordModel(std::shared_ptr<const CSessionRecord> record, QObject* parent)
@@ -144,11 +145,10 @@ QVariant CRecordModel::data(const QModelIndex& index, int role) const
         return {};
     const RecordedCommand command = m_record.Command(size_t(group));
     if (kind == UnlistedRow)
-        return QStringLiteral("%1 more items destroyed (%2) are not listed")
-            .arg(command.counts.unlisted)
+        return tr("%n more items destroyed (%1) are not listed", nullptr, PluralCount(command.counts.unlisted))
             .arg(QString::fromStdString(FormatSize(command.counts.unlistedBytes)));
     if (!command.ended.isValid())
-        return QStringLiteral("So far: %1").arg(QString::fromStdString(SummaryText(command.counts, true)));
+        return tr("So far: %1").arg(QString::fromStdString(SummaryText(command.counts, true)));
     return QString::fromStdString(SummaryText(command.counts, true));
 }
 
@@ -159,8 +159,8 @@ QVariant CRecordModel::CommandData(int group, int column, int role) const
     const RecordedCommand command = m_record.Command(size_t(group));
     const QString started = command.started.toString(QStringLiteral("HH:mm:ss"));
     if (!command.ended.isValid())
-        return QStringLiteral("%1, started %2, running").arg(QString::fromStdString(command.name), started);
-    return QStringLiteral("%1, started %2, took %3")
+        return tr("%1, started %2, running").arg(QString::fromStdString(command.name), started);
+    return tr("%1, started %2, took %3")
         .arg(QString::fromStdString(command.name), started, DurationText(command.started.msecsTo(command.ended)));
 }
 
@@ -173,11 +173,11 @@ QVariant CRecordModel::ItemData(int group, int row, int column, int role) const
     const ItemResult item = m_record.Item(size_t(group), size_t(row));
     switch (column) {
     case ColumnItem:
-        return item.kind == ItemKind::Memory ? QStringLiteral("Memory held") : ShowText(item.path);
+        return item.kind == ItemKind::Memory ? tr("Memory held") : ShowText(item.path);
     case ColumnSize:
         return item.size > 0 || item.destroyed ? QString::fromStdString(FormatSize(item.size)) : QString();
     case ColumnResult:
-        return item.destroyed ? QStringLiteral("destroyed") : QStringLiteral("left");
+        return item.destroyed ? tr("destroyed") : tr("left");
     case ColumnCause:
         return item.destroyed || item.cause == 0 ? QString() : QString::number(item.cause);
     case ColumnMessage:
@@ -192,11 +192,11 @@ QVariant CRecordModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case ColumnItem: return QStringLiteral("Item");
-    case ColumnSize: return QStringLiteral("Size");
-    case ColumnResult: return QStringLiteral("Result");
-    case ColumnCause: return QStringLiteral("Cause");
-    case ColumnMessage: return QStringLiteral("Message");
+    case ColumnItem: return tr("Item");
+    case ColumnSize: return tr("Size");
+    case ColumnResult: return tr("Result");
+    case ColumnCause: return tr("Cause");
+    case ColumnMessage: return tr("Message");
     default: return {};
     }
 }

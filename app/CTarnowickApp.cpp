@@ -8,6 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CStopWatcher.h"
 #include "app/ModalSeam.h"
+#include "app/Translations.h"
 #include "platform/FileKind.h"
 #include "platform/HandOff.h"
 #include "disk/FreeSpaceWiper.h"
@@ -35,6 +36,9 @@ CTarnowickApp::CTarnowickApp(int& argc, char** argv)
     setApplicationVersion(QStringLiteral(TARNOWICK_VERSION));
     setWindowIcon(ApplicationIcon());
     setDesktopFileName(QStringLiteral("com.halmere.tarnowick"));
+    // Every window from here on speaks the user's language where the
+    // program has it, English otherwise.
+    InstallTranslations(*this);
     // From here on, SIGTERM, SIGINT and SIGHUP end a running command cleanly
     // instead of the program, and a crash or exit() from a library (the
     // display connection broke) still gives a fill's space back.
@@ -48,16 +52,16 @@ QString DocumentRefusal(int err, int kind)
 {
     switch (FileKind(kind)) {
     case FileKind::Fifo:
-        return QStringLiteral("It is a named pipe (FIFO), not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a named pipe (FIFO), not a file. Tarnowick opens only regular files.");
     case FileKind::Directory:
-        return QStringLiteral("It is a folder, not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a folder, not a file. Tarnowick opens only regular files.");
     case FileKind::Device:
-        return QStringLiteral("It is a device, not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a device, not a file. Tarnowick opens only regular files.");
     case FileKind::Socket:
-        return QStringLiteral("It is a socket, not a file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is a socket, not a file. Tarnowick opens only regular files.");
     case FileKind::Link:
     case FileKind::Other:
-        return QStringLiteral("It is not a regular file. Tarnowick opens only regular files.");
+        return CTarnowickApp::tr("It is not a regular file. Tarnowick opens only regular files.");
     case FileKind::Missing:
     case FileKind::Regular:
         break;
@@ -79,7 +83,7 @@ int CTarnowickApp::InitInstance(const CommandLine& line)
         FileKind kind = FileKind::Missing;
         if (const int err = CheckDocumentFile(name, &kind)) {
             QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"),
-                            QStringLiteral("Cannot open %1.\n%2").arg(ShowText(name), DocumentRefusal(err, int(kind))),
+                            tr("Cannot open %1.\n%2").arg(ShowText(name), DocumentRefusal(err, int(kind))),
                             QMessageBox::Ok);
             RunModal(box);
             return 1;
@@ -108,8 +112,8 @@ void CTarnowickApp::StartInstanceServer()
         // Another instance already listening is no fault: this window then
         // works on its own, as every start opens a window.
         if (path.empty() || (!m_pServer->Listen(path, &why) && !why.empty()))
-            std::fprintf(stderr, "tarnowick: later `tarnowick --delete` calls cannot reach this window: %s\n",
-                         why.c_str());
+            std::fprintf(stderr, "tarnowick: %s\n",
+                         FillText(tr("later `tarnowick --delete` calls cannot reach this window: %1"), {why}).c_str());
     }
     // The names go to whichever window is the main one now.
     disconnect(m_pServer.get(), &CInstanceServer::namesReceived, nullptr, nullptr);

@@ -7,6 +7,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tw {
 
 CTarnowickView::CTarnowickView(QWidget* parent) : QWidget(parent)
@@ -19,7 +21,7 @@ CTarnowickView::CTarnowickView(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     m_pTree = new QTreeView(this);
     m_pTree->setObjectName(QStringLiteral("record"));
-    m_pTree->setAccessibleName(QStringLiteral("Record of this session"));
+    m_pTree->setAccessibleName(tr("Record of this session"));
     // Every row has one line: the view then never measures a million rows.
     m_pTree->setUniformRowHeights(true);
     m_pTree->setRootIsDecorated(true);
@@ -37,10 +39,15 @@ void CTarnowickView::SetRecordModel(CRecordModel* model)
     m_pTree->setModel(model);
     QHeaderView* header = m_pTree->header();
     header->setStretchLastSection(true);
-    header->resizeSection(CRecordModel::ColumnItem, 300);
-    header->resizeSection(CRecordModel::ColumnSize, 80);
-    header->resizeSection(CRecordModel::ColumnResult, 80);
-    header->resizeSection(CRecordModel::ColumnCause, 50);
+    // Each column at least as wide as its heading, in whatever language.
+    const auto resize = [header, model](int column, int width) {
+        const QString heading = model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        header->resizeSection(column, std::max(width, header->fontMetrics().horizontalAdvance(heading) + 24));
+    };
+    resize(CRecordModel::ColumnItem, 300);
+    resize(CRecordModel::ColumnSize, 80);
+    resize(CRecordModel::ColumnResult, 80);
+    resize(CRecordModel::ColumnCause, 50);
     connect(model, &CRecordModel::commandAdded, this, &CTarnowickView::OnCommandAdded);
     connect(model, &QAbstractItemModel::rowsInserted, this, &CTarnowickView::OnRowsInserted);
     m_pTree->setVisible(model->rowCount() > 0);

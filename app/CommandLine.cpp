@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+
 #ifndef TARNOWICK_VERSION
 #define TARNOWICK_VERSION "1.0"
 #endif
@@ -8,6 +12,10 @@
 namespace tw {
 
 namespace {
+
+// The command line's words, in the user's language where a translation is
+// installed.
+std::string Words(const char* text) { return QCoreApplication::translate("tw::CommandLine", text).toStdString(); }
 
 std::string Absolute(const std::string& name, const std::string& workingDirectory)
 {
@@ -63,16 +71,18 @@ CommandLine ReadCommandLine(int argc, const char* const* argv, const std::string
     if (first < argc && std::string(argv[first]) == "--")
         ++first;
     if (first == argc)
-        return UsageError("--delete needs at least one file name");
+        return UsageError(Words(QT_TRANSLATE_NOOP("tw::CommandLine", "--delete needs at least one file name")));
     line.kind = CommandLine::Delete;
     for (int i = first; i < argc; ++i) {
         const std::string name = argv[i];
         if (name.empty())
-            return UsageError("an empty file name was given");
+            return UsageError(Words(QT_TRANSLATE_NOOP("tw::CommandLine", "an empty file name was given")));
         // Without the working directory a relative name could only be
         // guessed at, and a guess might name another file.
         if (name.front() != '/' && workingDirectory.empty())
-            return UsageError("the current directory is unknown, so " + name + " cannot be found; give a full path");
+            return UsageError(FillText(QCoreApplication::translate(
+                "tw::CommandLine", "the current directory is unknown, so %1 cannot be found; give a full path"),
+                {name}));
         line.names.push_back(Absolute(name, workingDirectory));
     }
     return line;
@@ -84,28 +94,28 @@ CommandLine ReadRemainingArguments(CommandLine line, const std::vector<std::stri
         return line;
     if (line.kind == CommandLine::Delete) {
         if (!rest.empty())
-            return UsageError("unknown argument before --delete: " + rest.front());
+            return UsageError(FillText(QCoreApplication::translate("tw::CommandLine", "unknown argument before --delete: %1"), {rest.front()}));
         return line;
     }
     if (rest.empty())
         return line;
     if (rest.size() > 1)
-        return UsageError("more than one file name");
+        return UsageError(Words(QT_TRANSLATE_NOOP("tw::CommandLine", "more than one file name")));
     if (rest.front().size() > 1 && rest.front().front() == '-')
-        return UsageError("unknown option " + rest.front());
+        return UsageError(FillText(QCoreApplication::translate("tw::CommandLine", "unknown option %1"), {rest.front()}));
     return CommandLine::OpenDocument(rest.front());
 }
 
 std::string UsageText()
 {
-    return "usage: tarnowick [FILE]\n"
-           "       tarnowick --delete FILE...\n"
-           "       tarnowick --help | --version\n";
+    return Words(QT_TRANSLATE_NOOP("tw::CommandLine", "usage: tarnowick [FILE]\n"
+                                                      "       tarnowick --delete FILE...\n"
+                                                      "       tarnowick --help | --version\n"));
 }
 
 std::string HelpText()
 {
-    return UsageText() +
+    return UsageText() + Words(QT_TRANSLATE_NOOP("tw::CommandLine",
            "\n"
            "Opens the Tarnowick window, which destroys files by overwriting them\n"
            "before removing them.\n"
@@ -117,7 +127,7 @@ std::string HelpText()
            "  --help             shows this text\n"
            "  --version          shows the version\n"
            "\n"
-           "The manual is in Help > Index.\n";
+           "The manual is in Help > Index.\n"));
 }
 
 std::string VersionText() { return std::string("Tarnowick ") + TARNOWICK_VERSION; }

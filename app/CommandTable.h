@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command surface in one table: menu texts with their mnemonics and
-// accelerator labels, accelerators, status-bar prompts and tooltips.
+// accelerator labels, accelerators, status-bar prompts and tooltips. The
+// texts stand in English, marked for translation; CommandText() gives them
+// in the user's language.
 #pragma once
+
+#include <QString>
 
 #include <string>
 #include <vector>
@@ -18,6 +22,9 @@ struct CommandInfo {
 
 const std::vector<CommandInfo>& CommandTable();
 const CommandInfo* FindCommand(int id);
+// A text of the tables (menu text, prompt, tooltip, menu title) as shown:
+// in the user's language. Empty for null.
+QString CommandText(const char* text);
 // The command's name as its menu item reads, without the mnemonic, the key
 // and a trailing "...": "Secure Delete Temp Files". Empty for none.
 std::string CommandName(int id);

@@ -7,6 +7,7 @@
 #include "app/COpenFileDialog.h"
 #include "app/HelpManual.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QRegularExpression>
@@ -115,23 +116,34 @@ const std::map<unsigned, const char*>& ControlAnchors()
 }
 
 // Dialog caption -> topic, for F1 where the focused control has no help.
-const std::map<QString, const char*>& DialogAnchors()
+// A caption is known in English and in the user's language, as the dialog
+// shows it: each is marked with the context of the dialog that sets it.
+struct DialogAnchor {
+    const char* context;  // null: the caption is never translated
+    const char* caption;
+    const char* anchor;
+};
+constexpr DialogAnchor kDialogAnchors[] = {
+    {"tw::CPreferences", QT_TRANSLATE_NOOP("tw::CPreferences", "Tarnowick Preferences"), "cmd-preferences"},
+    {"tw::CConfirm", QT_TRANSLATE_NOOP("tw::CConfirm", "Secure Delete Confirm"), "dlg-confirm"},
+    {"tw::CFileError", QT_TRANSLATE_NOOP("tw::CFileError", "Secure Delete Error"), "dlg-file-error"},
+    {"tw::CProgressBox", QT_TRANSLATE_NOOP("tw::CProgressBox", "Tarnowick Secure Delete Progress"), "dlg-progress"},
+    {"tw::CSelectDrives", QT_TRANSLATE_NOOP("tw::CSelectDrives", "Tarnowick Select Drives"), "dlg-select-drives"},
+    {"tw::CDiskError", QT_TRANSLATE_NOOP("tw::CDiskError", "Tarnowick Secure Delete"), "dlg-disk-error"},
+    {"tw::CWorking", QT_TRANSLATE_NOOP("tw::CWorking", "Tarnowick Secure Delete Working"), "dlg-working"},
+    {"tw::CAboutDlg", QT_TRANSLATE_NOOP("tw::CAboutDlg", "About Tarnowick Secure Delete"), "cmd-about"},
+    {"tw::ModalSeam", QT_TRANSLATE_NOOP("tw::ModalSeam", "Tarnowick Parameters"), "messages-parameters"},
+    {"tw::CHelpWindow", QT_TRANSLATE_NOOP("tw::CHelpWindow", "Tarnowick Help"), "help-using"},
+    {"tw::CPreviewWindow", QT_TRANSLATE_NOOP("tw::CPreviewWindow", "Tarnowick Preview"), "cmd-preview"},
+    {nullptr, "Tarnowick", "window"},
+};
+
+// Whether a window's title is `caption` of `context`, in English or as
+// translated.
+bool IsCaption(const QString& title, const char* context, const char* caption)
 {
-    static const std::map<QString, const char*> table = {
-        {QStringLiteral("Tarnowick Preferences"), "cmd-preferences"},
-        {QStringLiteral("Secure Delete Confirm"), "dlg-confirm"},
-        {QStringLiteral("Secure Delete Error"), "dlg-file-error"},
-        {QStringLiteral("Tarnowick Secure Delete Progress"), "dlg-progress"},
-        {QStringLiteral("Tarnowick Select Drives"), "dlg-select-drives"},
-        {QStringLiteral("Tarnowick Secure Delete"), "dlg-disk-error"},
-        {QStringLiteral("Tarnowick Secure Delete Working"), "dlg-working"},
-        {QStringLiteral("About Tarnowick Secure Delete"), "cmd-about"},
-        {QStringLiteral("Tarnowick Parameters"), "messages-parameters"},
-        {QStringLiteral("Tarnowick Help"), "help-using"},
-        {QStringLiteral("Tarnowick Preview"), "cmd-preview"},
-        {QStringLiteral("Tarnowick"), "window"},
-    };
-    return table;
+    return title == QLatin1String(caption)
+        || (context && title == QCoreApplication::translate(context, caption));
 }
 
 QString ReadResource(const QString& file)
@@ -243,8 +255,9 @@ QString HelpManual::ContextText(const QString& anchor) const
     const HelpTopic* t = Topic(anchor);
     if (!t)
         return {};
-    return QStringLiteral("<p><b>%1</b></p>%2<p><a href=\"%3#%4\">More in the manual...</a></p>")
-        .arg(t->title.toHtmlEscaped(), t->body, t->file, t->anchor);
+    return QStringLiteral("<p><b>%1</b></p>%2<p><a href=\"%3#%4\">%5</a></p>")
+        .arg(t->title.toHtmlEscaped(), t->body, t->file, t->anchor,
+             QCoreApplication::translate("tw::HelpManual", "More in the manual...").toHtmlEscaped());
 }
 
 QUrl HelpUrl(const QString& fileOrHref)
@@ -274,9 +287,10 @@ QString HelpIdAnchor(unsigned helpId)
 
 QString DialogHelpAnchor(const QString& caption)
 {
-    const auto& table = DialogAnchors();
-    const auto it = table.find(caption);
-    return it == table.end() ? QString() : QString::fromLatin1(it->second);
+    for (const DialogAnchor& d : kDialogAnchors)
+        if (IsCaption(caption, d.context, d.caption))
+            return QString::fromLatin1(d.anchor);
+    return {};
 }
 
 QString ContextHelpAnchor(const QWidget* focus)
@@ -295,11 +309,11 @@ QString ContextHelpAnchor(const QWidget* focus)
     // The file dialogs share their caption with the disk error dialog; the
     // window they were opened from tells what they are for.
     if (qobject_cast<const QFileDialog*>(focus->window())
-        && focus->window()->windowTitle() == QStringLiteral("Save Destruction Report"))
+        && IsCaption(focus->window()->windowTitle(), "tw::CMainFrame", "Save Destruction Report"))
         return QStringLiteral("cmd-save-report");
     if (qobject_cast<const COpenFileDialog*>(focus->window())) {
         const QWidget* owner = focus->window()->parentWidget();
-        if (owner && owner->window()->windowTitle() == QStringLiteral("Tarnowick Preferences"))
+        if (owner && IsCaption(owner->window()->windowTitle(), "tw::CPreferences", "Tarnowick Preferences"))
             return QStringLiteral("pref-locations");
         return QStringLiteral("cmd-delete-file");
     }

@@ -3,6 +3,7 @@
 
 #include "app/CommandIds.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -25,7 +26,8 @@ ItemErrorButtons AddItemErrorButtons(QDialog* dialog, QVBoxLayout* layout, const
     };
     ItemErrorButtons buttons;
     buttons.ignore = add(ignoreText, "IDC_IGNORE", IDC_IGNORE);
-    buttons.cancelOperation = add(QStringLiteral("Cancel Operation"), "IDC_CANCEL_OPERATION", IDC_CANCEL_OPERATION);
+    buttons.cancelOperation = add(QCoreApplication::translate("tw::ItemErrorButtons", "Cancel Operation"),
+                                  "IDC_CANCEL_OPERATION", IDC_CANCEL_OPERATION);
     layout->addLayout(row);
     QWidget::setTabOrder(buttons.ignore, buttons.cancelOperation);
     return buttons;

@@ -123,7 +123,7 @@ void ShowKeyIndicators(QLabel* caps, QLabel* num, QLabel* scroll)
     // Each pane keeps the width of its text, so that the bar does not move
     // when a lock goes on or off.
     const std::pair<QLabel*, QString> panes[] = {
-        {caps, QStringLiteral("CAP")}, {num, QStringLiteral("NUM")}, {scroll, QStringLiteral("SCRL")}};
+        {caps, CKeyIndicators::tr("CAP")}, {num, CKeyIndicators::tr("NUM")}, {scroll, CKeyIndicators::tr("SCRL")}};
     for (const auto& [label, text] : panes) {
         label->setText(QString());
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() + 8);
@@ -131,9 +131,9 @@ void ShowKeyIndicators(QLabel* caps, QLabel* num, QLabel* scroll)
     }
     auto* indicators = new CKeyIndicators(caps);
     const auto show = [caps, num, scroll](CKeyIndicators::State state) {
-        caps->setText(state.caps ? QStringLiteral("CAP") : QString());
-        num->setText(state.num ? QStringLiteral("NUM") : QString());
-        scroll->setText(state.scroll ? QStringLiteral("SCRL") : QString());
+        caps->setText(state.caps ? CKeyIndicators::tr("CAP") : QString());
+        num->setText(state.num ? CKeyIndicators::tr("NUM") : QString());
+        scroll->setText(state.scroll ? CKeyIndicators::tr("SCRL") : QString());
     };
     QObject::connect(indicators, &CKeyIndicators::changed, caps, show);
     show(indicators->Current());

@@ -85,8 +85,9 @@ void CMainFrame::EndRecord()
     m_pRecord->EndCommand();
     m_pRecordModel->Sync();
     const RecordedCommand command = m_pRecord->Command(m_pRecord->CommandCount() - 1);
-    const std::string summary = command.name + ": " + SummaryText(command.counts, false);
-    m_wndStatusBar->showMessage(QString::fromStdString(summary), kSummaryMilliseconds);
+    m_wndStatusBar->showMessage(tr("%1: %2").arg(QString::fromStdString(command.name),
+                                                 QString::fromStdString(SummaryText(command.counts, false))),
+                                kSummaryMilliseconds);
 }
 
 void CMainFrame::OnSaveReport()
@@ -94,7 +95,7 @@ void CMainFrame::OnSaveReport()
     if (m_pRecord->Empty())
         return;
     FileDialogRequest request;
-    request.title = QStringLiteral("Save Destruction Report");
+    request.title = tr("Save Destruction Report");
     request.directory = QDir::home().filePath(
         QStringLiteral("tarnowick-report-%1.json").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmm"))));
     request.filter = kReportFilters;
@@ -121,12 +122,12 @@ void CMainFrame::OnSaveReport()
 
     if (!written) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"),
-                        QStringLiteral("The report could not be saved as %1.\n\n%2").arg(answer.path, error),
+                        tr("The report could not be saved as %1.\n\n%2").arg(answer.path, error),
                         QMessageBox::Ok, this);
         RunModal(box);
         return;
     }
-    m_wndStatusBar->showMessage(QStringLiteral("Report saved as %1").arg(answer.path), kSummaryMilliseconds);
+    m_wndStatusBar->showMessage(tr("Report saved as %1").arg(answer.path), kSummaryMilliseconds);
 }
 
 } // namespace tw

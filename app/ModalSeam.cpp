@@ -4,6 +4,7 @@
 #include "app/CGuiHost.h"
 #include "app/COpenFileDialog.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -66,7 +67,7 @@ int RunModal(QDialog& dialog)
 
 void ParameterMessage(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick Parameters"), text,
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("tw::ModalSeam", "Tarnowick Parameters"), text,
                     QMessageBox::Ok, parent);
     RunModal(box);
 }

@@ -5,14 +5,17 @@
 #include "app/ReportPdf.h"
 
 #include "app/ItemReport.h"
+#include "app/Translations.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <set>
 
 namespace tw {
@@ -27,25 +30,36 @@ QString Text(const std::string& bytes)
 
 QString Html(const std::string& bytes) { return Text(bytes).toHtmlEscaped(); }
 
+// The report's words, in the user's language.
+struct PdfText {
+    Q_DECLARE_TR_FUNCTIONS(tw::ReportPdf)
+};
+
+QString LeftText(int cause) { return tw::PdfText::tr("left [ %1 ]").arg(cause); }
+
 QString ShownTime(const QDateTime& time)
 {
-    return time.isValid() ? time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("still running");
+    return time.isValid() ? time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                          : tw::PdfText::tr("still running");
 }
 
 QString CertificateHtml(const CSessionRecord& record, const ReportHeading& heading)
 {
     QString html;
-    html += QStringLiteral("<h1>Certificate of Destruction</h1>");
-    html += QStringLiteral("<p>Made by %1 %2 from the record of one session.</p>")
-                .arg(Html(heading.program), Html(heading.version));
+    html += QStringLiteral("<h1>%1</h1>").arg(tw::PdfText::tr("Certificate of Destruction"));
+    html += QStringLiteral("<p>%1</p>").arg(tw::PdfText::tr("Made by %1 %2 from the record of one session.")
+                                                .arg(Html(heading.program), Html(heading.version)));
     html += QStringLiteral("<table cellpadding=\"3\">"
-                           "<tr><td><b>Host</b></td><td>%1</td></tr>"
-                           "<tr><td><b>User</b></td><td>%2</td></tr>"
-                           "<tr><td><b>Date</b></td><td>%3</td></tr></table>")
-                .arg(Html(heading.host), Html(heading.user), IsoTime(heading.created).toHtmlEscaped());
+                           "<tr><td><b>%1</b></td><td>%2</td></tr>"
+                           "<tr><td><b>%3</b></td><td>%4</td></tr>"
+                           "<tr><td><b>%5</b></td><td>%6</td></tr></table>")
+                .arg(tw::PdfText::tr("Host"), Html(heading.host), tw::PdfText::tr("User"), Html(heading.user),
+                     tw::PdfText::tr("Date"), IsoTime(heading.created).toHtmlEscaped());
 
-    html += QStringLiteral("<h2>Commands</h2><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
-                           "<tr><th>Command</th><th>Started</th><th>Ended</th><th>Result</th></tr>");
+    html += QStringLiteral("<h2>%1</h2><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">"
+                           "<tr><th>%2</th><th>%3</th><th>%4</th><th>%5</th></tr>")
+                .arg(tw::PdfText::tr("Commands"), tw::PdfText::tr("Command"), tw::PdfText::tr("Started"), tw::PdfText::tr("Ended"),
+                     tw::PdfText::tr("Result"));
     std::set<RecordMethod> methods;
     for (size_t i = 0; i < record.CommandCount(); ++i) {
         const RecordedCommand c = record.Command(i);
@@ -54,18 +68,21 @@ QString CertificateHtml(const CSessionRecord& record, const ReportHeading& headi
                     .arg(Html(c.name), ShownTime(c.started), ShownTime(c.ended), Html(SummaryText(c.counts, true)));
     }
     html += QStringLiteral("</table>");
-    html += QStringLiteral("<p><b>In all:</b> %1.</p>").arg(Html(SummaryText(record.Totals(), true)));
+    html += QStringLiteral("<p><b>%1</b> %2.</p>")
+                .arg(tw::PdfText::tr("In all:"), Html(SummaryText(record.Totals(), true)));
 
-    html += QStringLiteral("<h2>Method</h2>");
+    html += QStringLiteral("<h2>%1</h2>").arg(tw::PdfText::tr("Method"));
     for (RecordMethod method : methods)
         html += QStringLiteral("<p>%1</p>").arg(Html(MethodText(method)));
 
-    html += QStringLiteral("<h2>Limits</h2><ul>");
+    html += QStringLiteral("<h2>%1</h2><ul>").arg(tw::PdfText::tr("Limits"));
     for (const std::string& limit : ReportLimits())
         html += QStringLiteral("<li>%1</li>").arg(Html(limit));
-    html += QStringLiteral("</ul><p>The items follow, one line each, in the order they were destroyed or left. "
-                           "Bytes of a name that are not UTF-8 are written as \\x and two hex digits, a backslash "
-                           "as two backslashes.</p>");
+    html += QStringLiteral("</ul><p>%1</p>")
+                .arg(tw::PdfText::tr("The items follow, one line each, in the order they were destroyed or left. "
+                                 "Bytes of a name that are not UTF-8 are written as \\x and two hex digits, a "
+                                 "backslash as two backslashes.")
+                         .toHtmlEscaped());
     return html;
 }
 
@@ -81,7 +98,8 @@ public:
         m_bold.setBold(true);
         const QFontMetricsF fm(m_font, &writer);
         m_line = fm.lineSpacing();
-        m_resultWidth = fm.horizontalAdvance(QStringLiteral("left [ 14 ]  "));
+        m_resultWidth = std::max(fm.horizontalAdvance(LeftText(14) + QStringLiteral("  ")),
+                                 fm.horizontalAdvance(tw::PdfText::tr("destroyed") + QStringLiteral("  ")));
         m_sizeWidth = fm.horizontalAdvance(QStringLiteral("1000.0 MB  "));
         m_bottom = m_area.bottom() - 2 * m_line;
     }
@@ -94,7 +112,7 @@ public:
         const QFont current = m_painter.font();
         m_painter.setFont(m_font);
         m_painter.drawText(QRectF(m_area.left(), m_area.bottom() - m_line, m_area.width(), m_line),
-                           Qt::AlignRight, QStringLiteral("Tarnowick destruction report, items, page %1").arg(m_page));
+                           Qt::AlignRight, tw::PdfText::tr("Tarnowick destruction report, items, page %1").arg(m_page));
         m_painter.setFont(current);
     }
 
@@ -180,7 +198,7 @@ bool WriteReportPdf(const CSessionRecord& record, const ReportHeading& heading, 
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     {
         QPdfWriter writer(&file);
-        writer.setTitle(QStringLiteral("Tarnowick destruction report"));
+        writer.setTitle(tw::PdfText::tr("Tarnowick destruction report"));
         writer.setCreator(QStringLiteral("Tarnowick"));
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
@@ -188,7 +206,7 @@ bool WriteReportPdf(const CSessionRecord& record, const ReportHeading& heading, 
 
         QPainter painter(&writer);
         if (!painter.isActive()) {
-            *error = QStringLiteral("The PDF could not be started.");
+            *error = tw::PdfText::tr("The PDF could not be started.");
             return false;
         }
 
@@ -218,25 +236,24 @@ bool WriteReportPdf(const CSessionRecord& record, const ReportHeading& heading, 
         ItemPages items(writer, painter);
         for (size_t i = 0; i < record.CommandCount(); ++i) {
             const RecordedCommand c = record.Command(i);
-            items.Heading(QStringLiteral("%1, started %2, ended %3: %4")
+            items.Heading(tw::PdfText::tr("%1, started %2, ended %3: %4")
                               .arg(Text(c.name), ShownTime(c.started), ShownTime(c.ended),
                                    Text(SummaryText(c.counts, true))));
             record.ForEachItem(i, [&](const ItemResult& item) {
-                const QString result = item.destroyed ? QStringLiteral("destroyed")
-                                                      : QStringLiteral("left [ %1 ]").arg(item.cause);
+                const QString result = item.destroyed ? tw::PdfText::tr("destroyed") : LeftText(item.cause);
                 const QString size = item.size > 0 ? QString::fromStdString(FormatSize(item.size)) : QString();
-                const QString what = item.kind == ItemKind::Memory ? QStringLiteral("memory held") : Text(item.path);
+                const QString what = item.kind == ItemKind::Memory ? tw::PdfText::tr("memory held") : Text(item.path);
                 items.Item(result, size, what, Text(item.message));
             });
             if (c.counts.unlisted > 0)
-                items.Note(QStringLiteral("%1 more items destroyed (%2) are not listed.")
-                               .arg(c.counts.unlisted)
+                items.Note(tw::PdfText::tr("%n more items destroyed (%1) are not listed.", nullptr,
+                                       PluralCount(c.counts.unlisted))
                                .arg(QString::fromStdString(FormatSize(c.counts.unlistedBytes))));
             if (c.listed == 0 && c.counts.unlisted == 0)
-                items.Note(QStringLiteral("No items."));
+                items.Note(tw::PdfText::tr("No items."));
         }
         if (!painter.end()) {
-            *error = QStringLiteral("The PDF could not be finished.");
+            *error = tw::PdfText::tr("The PDF could not be finished.");
             return false;
         }
     }

@@ -3,6 +3,7 @@
 
 #include "app/ItemReport.h"
 #include "app/Operation.h"
+#include "app/Translations.h"
 #include "platform/Identity.h"
 
 #include <QCoreApplication>
@@ -101,35 +102,52 @@ std::string MethodText(RecordMethod method)
 {
     switch (method) {
     case RecordMethod::Files:
-        return "Every byte of each file was overwritten in place with the 16-byte pattern \"Tarnowick Secure\" in one "
-               "pass and flushed to the device before the file was cut to zero length, renamed to a random name and "
-               "removed.";
+        return QCoreApplication::translate(
+                   "tw::ReportWriter",
+                   "Every byte of each file was overwritten in place with the 16-byte pattern \"Tarnowick Secure\" in "
+                   "one pass and flushed to the device before the file was cut to zero length, renamed to a random "
+                   "name and removed.")
+            .toStdString();
     case RecordMethod::FreeSpace:
-        return "The free space of each drive was filled with files of the 16-byte pattern \"Tarnowick Secure\" in one "
-               "pass; the pattern was flushed to the device before these files were emptied and removed.";
+        return QCoreApplication::translate(
+                   "tw::ReportWriter",
+                   "The free space of each drive was filled with files of the 16-byte pattern \"Tarnowick Secure\" in "
+                   "one pass; the pattern was flushed to the device before these files were emptied and removed.")
+            .toStdString();
     case RecordMethod::Memory:
-        return "Memory was taken up to what the system granted, written with the pattern \"Tarnowick Secure\" and held "
-               "at once, so that the system pushed other memory out to swap, then released. Nothing on a disk was "
-               "overwritten directly.";
+        return QCoreApplication::translate(
+                   "tw::ReportWriter",
+                   "Memory was taken up to what the system granted, written with the pattern \"Tarnowick Secure\" and "
+                   "held at once, so that the system pushed other memory out to swap, then released. Nothing on a "
+                   "disk was overwritten directly.")
+            .toStdString();
     }
     return {};
 }
 
-const std::vector<std::string>& ReportLimits()
+std::vector<std::string> ReportLimits()
 {
-    static const std::vector<std::string> limits = {
-        "This report lists what Tarnowick was given and what it did with it. It cannot prove that no other copy "
-        "of the data exists.",
-        "Overwriting in place does not reach the old copies that copy-on-write and log-structured file systems "
-        "(btrfs, ZFS, F2FS, bcachefs) keep, nor snapshots of them.",
-        "SSDs, USB sticks and memory cards move data internally: blocks the device has remapped may still hold "
-        "the old contents.",
-        "Journals, backups, swap, caches and copies made by other programs are not reached. The old name of a "
-        "file may remain in its directory and in the file system's journal.",
-        "Against all of these: full-disk encryption from the start, the device's own secure erase, or "
-        "destroying the device.",
+    static const char* const limits[] = {
+        QT_TRANSLATE_NOOP("tw::ReportWriter",
+                          "This report lists what Tarnowick was given and what it did with it. It cannot prove that no "
+                          "other copy of the data exists."),
+        QT_TRANSLATE_NOOP("tw::ReportWriter",
+                          "Overwriting in place does not reach the old copies that copy-on-write and log-structured "
+                          "file systems (btrfs, ZFS, F2FS, bcachefs) keep, nor snapshots of them."),
+        QT_TRANSLATE_NOOP("tw::ReportWriter",
+                          "SSDs, USB sticks and memory cards move data internally: blocks the device has remapped may "
+                          "still hold the old contents."),
+        QT_TRANSLATE_NOOP("tw::ReportWriter",
+                          "Journals, backups, swap, caches and copies made by other programs are not reached. The old "
+                          "name of a file may remain in its directory and in the file system's journal."),
+        QT_TRANSLATE_NOOP("tw::ReportWriter",
+                          "Against all of these: full-disk encryption from the start, the device's own secure erase, "
+                          "or destroying the device."),
     };
-    return limits;
+    std::vector<std::string> texts;
+    for (const char* limit : limits)
+        texts.push_back(QCoreApplication::translate("tw::ReportWriter", limit).toStdString());
+    return texts;
 }
 
 QString IsoTime(const QDateTime& time)
@@ -194,7 +212,8 @@ QByteArray ReportCsv(const CSessionRecord& record)
         if (command.counts.unlisted > 0)
             CsvRow(out, {name, started, QStringLiteral("not listed"), QString(), QString::number(command.counts.unlistedBytes),
                          QStringLiteral("destroyed"), QStringLiteral("0"),
-                         QStringLiteral("%1 more items destroyed, not listed").arg(command.counts.unlisted)});
+                         QCoreApplication::translate("tw::ReportWriter", "%n more items destroyed, not listed", nullptr,
+                                                     PluralCount(command.counts.unlisted))});
     }
     return out;
 }

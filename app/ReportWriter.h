@@ -30,9 +30,11 @@ struct ReportHeading {
 ReportHeading CurrentHeading();
 
 // How a command of this kind destroys what it is given, in one paragraph.
+// The texts of a report are in the user's language; its field names and
+// values such as "destroyed" or "left" are the same in every language.
 std::string MethodText(RecordMethod method);
 // What overwriting in place cannot reach; every report says so.
-const std::vector<std::string>& ReportLimits();
+std::vector<std::string> ReportLimits();
 
 // A moment in ISO 8601 with its offset from UTC: "2024-05-01T14:02:11+02:00".
 QString IsoTime(const QDateTime& time);

@@ -4,6 +4,10 @@
 // dozen bytes per listed file and nothing per file past the limit.
 #include "app/SessionRecord.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+
 #include <cmath>
 #include <cstdio>
 
@@ -11,10 +15,12 @@ namespace tw {
 
 namespace {
 
-std::string Plural(uint64_t n, const char* one, const char* many)
-{
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
+// A translated text for the record's std::string interface: UTF-8.
+std::string Text(const QString& translated) { return translated.toStdString(); }
+
+// The texts with a count come in pairs below, one for 1 and one for every
+// other number: English needs no more, and the second one carries the
+// plural forms of languages that have several.
 
 } // namespace
 
@@ -67,7 +73,8 @@ bool RecordCounts::Nothing() const
 std::string FormatSize(uint64_t bytes)
 {
     if (bytes < 1000)
-        return Plural(bytes, "byte", "bytes");
+        return Text(bytes == 1 ? QCoreApplication::translate("tw::SessionRecord", "1 byte")
+                               : QCoreApplication::translate("tw::SessionRecord", "%n bytes", nullptr, PluralCount(bytes)));
     static const char* const units[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
     double value = double(bytes) / 1000.0;
     size_t unit = 0;
@@ -88,25 +95,36 @@ std::string SummaryText(const RecordCounts& c, bool withBytes)
     const char* beforeLeft = withBytes ? "; " : ", ";
     std::vector<std::string> parts;
     if (c.filesDestroyed > 0 || c.filesLeft > 0) {
-        std::string part = Plural(c.filesDestroyed, "file destroyed", "files destroyed");
+        std::string part = Text(
+            c.filesDestroyed == 1
+                ? QCoreApplication::translate("tw::SessionRecord", "%n file destroyed", nullptr, 1)
+                : QCoreApplication::translate("tw::SessionRecord", "%n files destroyed", nullptr, PluralCount(c.filesDestroyed)));
         if (withBytes && c.filesDestroyed > 0)
             part += ", " + FormatSize(c.bytesDestroyed);
         if (c.filesLeft > 0)
-            part += beforeLeft + std::to_string(c.filesLeft) + " left";
+            part += beforeLeft + Text(QCoreApplication::translate("tw::SessionRecord", "%n left", nullptr, PluralCount(c.filesLeft)));
         parts.push_back(part);
     }
     if (c.drivesWiped > 0 || c.drivesLeft > 0) {
-        std::string part = "free space of " + Plural(c.drivesWiped, "drive", "drives") + " overwritten";
+        std::string part = Text(
+            c.drivesWiped == 1
+                ? QCoreApplication::translate("tw::SessionRecord", "free space of %n drive overwritten", nullptr, 1)
+                : QCoreApplication::translate("tw::SessionRecord", "free space of %n drives overwritten", nullptr,
+                                              PluralCount(c.drivesWiped)));
         if (withBytes && c.drivesWiped > 0)
             part += ", " + FormatSize(c.bytesWritten);
         if (c.drivesLeft > 0)
-            part += beforeLeft + Plural(c.drivesLeft, "drive", "drives") + " left";
+            part += beforeLeft + Text(c.drivesLeft == 1
+                                          ? QCoreApplication::translate("tw::SessionRecord", "%n drive left", nullptr, 1)
+                                          : QCoreApplication::translate("tw::SessionRecord", "%n drives left", nullptr,
+                                                                        PluralCount(c.drivesLeft)));
         parts.push_back(part);
     }
     if (c.memoryReported)
-        parts.push_back("held " + FormatSize(c.memoryHeld) + " of memory");
+        parts.push_back(FillText(QCoreApplication::translate("tw::SessionRecord", "held %1 of memory"),
+                                 {FormatSize(c.memoryHeld)}));
     if (parts.empty())
-        return "nothing destroyed";
+        return Text(QCoreApplication::translate("tw::SessionRecord", "nothing destroyed"));
     std::string text = parts[0];
     for (size_t i = 1; i < parts.size(); ++i)
         text += "; " + parts[i];

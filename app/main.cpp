@@ -6,8 +6,11 @@
 #include "app/CTarnowickApp.h"
 #include "app/CommandLine.h"
 #include "app/HandOffMessage.h"
+#include "app/Translations.h"
 #include "platform/HandOff.h"
 #include "platform/StopSignal.h"
+
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <filesystem>
@@ -20,17 +23,31 @@ int main(int argc, char** argv)
     std::error_code ec;
     const std::string cwd = std::filesystem::current_path(ec).native();
     CommandLine line = tw::ReadCommandLine(argc, argv, ec ? std::string() : cwd);
+    if (line.kind == CommandLine::Help || line.kind == CommandLine::Usage) {
+        // Text only, in the user's language: the translations need an
+        // application object, which needs no display. The line is read
+        // again, so that its mistake is told in that language too.
+        int coreArgc = 1;
+        QCoreApplication core(coreArgc, argv);
+        tw::InstallTranslations(core);
+        line = tw::ReadCommandLine(argc, argv, ec ? std::string() : cwd);
+        if (line.kind == CommandLine::Help) {
+            std::fputs(tw::HelpText().c_str(), stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "tarnowick: %s\n%s", line.error.c_str(), tw::UsageText().c_str());
+        return 2;
+    }
     switch (line.kind) {
-    case CommandLine::Help:
-        std::fputs(tw::HelpText().c_str(), stdout);
-        return 0;
     case CommandLine::Version:
         std::printf("%s\n", tw::VersionText().c_str());
         return 0;
-    case CommandLine::Usage:
-        std::fprintf(stderr, "tarnowick: %s\n%s", line.error.c_str(), tw::UsageText().c_str());
-        return 2;
     case CommandLine::Delete: {
+        // What goes wrong on the way is told in the user's language; this
+        // application object is gone before the window's is made.
+        int coreArgc = 1;
+        QCoreApplication core(coreArgc, argv);
+        tw::InstallTranslations(core);
         // The instance already running for this user asks about the files
         // in its window; this process then has nothing more to do.
         std::string why;
@@ -42,7 +59,10 @@ int main(int argc, char** argv)
             case tw::HandOffResult::NoInstance:
                 break;
             case tw::HandOffResult::Failed:
-                std::fprintf(stderr, "tarnowick: %s; asking in a window of its own\n", why.c_str());
+                std::fprintf(stderr, "tarnowick: %s\n",
+                             tw::FillText(QCoreApplication::translate("tw::HandOff", "%1; asking in a window of its own"),
+                                          {why})
+                                 .c_str());
                 break;
             }
         }

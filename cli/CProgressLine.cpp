@@ -2,7 +2,11 @@
 #include "cli/CProgressLine.h"
 
 #include "cli/TextFormat.h"
+
+#include "app/Translations.h"
 #include "platform/Terminal.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,6 +14,11 @@
 namespace tw::cli {
 
 namespace {
+
+// The line's words, in the user's language; the phases are the window's.
+struct LineWords {
+    Q_DECLARE_TR_FUNCTIONS(tw::cli::CProgressLine)
+};
 
 // A terminal redraws a line faster than anyone reads it; five times a
 // second is enough and costs nothing beside a wipe.
@@ -48,10 +57,21 @@ std::string WithBar(const std::string& before, double fraction, const std::strin
 
 std::string TimeLeft(double seconds)
 {
-    return seconds < 1 ? "less than a second left" : "about " + FormatDuration(seconds) + " left";
+    return seconds < 1 ? tw::cli::LineWords::tr("less than a second left").toStdString()
+                       : FillText(tw::cli::LineWords::tr("about %1 left"), {FormatDuration(seconds)});
 }
 
 } // namespace
+
+std::string ScanningPhase()
+{
+    return QCoreApplication::translate("tw::CProgressBox", " Scanning for Files ...").toStdString();
+}
+
+std::string DeletingPhase()
+{
+    return QCoreApplication::translate("tw::CProgressBox", " Deleting Files ...").toStdString();
+}
 
 CProgressLine::CProgressLine(bool enabled, int fd) : m_bEnabled(enabled), m_fd(fd) {}
 
@@ -109,7 +129,7 @@ std::string CProgressLine::Compose(int columns, Clock::time_point now) const
     case Mode::Idle:
         return {};
     case Mode::Working:
-        line = "Working ...";
+        line = QCoreApplication::translate("tw::CWorking", "Working ...").toStdString();
         break;
     case Mode::Items: {
         const double seconds = std::chrono::duration<double>(now - m_start).count();
@@ -117,11 +137,12 @@ std::string CProgressLine::Compose(int columns, Clock::time_point now) const
                                           : CountOf(m_nDone, "file");
         // Rates and the time left only once there is something to go by.
         if (seconds >= 1 && m_nDone > 0) {
-            after += "  " + Rate(double(m_nDone) / seconds, "files") + "  " + FormatBytes(uint64_t(double(m_nBytes) / seconds)) + "/s";
+            after += "  " + Rate(double(m_nDone) / seconds, tw::cli::LineWords::tr("files", "per second").toStdString()) + "  "
+                + FormatBytes(uint64_t(double(m_nBytes) / seconds)) + "/s";
             if (m_nTotal >= 0 && uint64_t(m_nTotal) > m_nDone)
                 after += "  " + TimeLeft(double(uint64_t(m_nTotal) - m_nDone) * seconds / double(m_nDone));
         }
-        const std::string before = m_strPhase.empty() ? std::string(" Deleting Files ...") : m_strPhase;
+        const std::string before = m_strPhase.empty() ? DeletingPhase() : m_strPhase;
         // Scanning without a count yet: the phase says all there is.
         if (m_nDone == 0 && m_nTotal < 0) {
             line = before;
@@ -136,15 +157,15 @@ std::string CProgressLine::Compose(int columns, Clock::time_point now) const
     case Mode::Fill: {
         const std::string drive = std::string(1, m_fill.letter) + ": " + TerminalText(m_fill.mountPoint);
         if (m_fill.phase == FillStatus::Flushing) {
-            line = drive + "  Flushing to the device ...";
+            line = drive + "  " + QCoreApplication::translate("tw::FillProgress", "Flushing to the device ...").toStdString();
             break;
         }
         if (m_fill.phase == FillStatus::GivingBack) {
-            line = drive + "  Giving the space back ...";
+            line = drive + "  " + QCoreApplication::translate("tw::FillProgress", "Giving the space back ...").toStdString();
             break;
         }
         const double seconds = std::chrono::duration<double>(now - m_fillStart).count();
-        std::string after = FormatBytes(m_fill.written) + " of " + FormatBytes(m_fill.total);
+        std::string after = FillText(tw::cli::LineWords::tr("%1 of %2"), {FormatBytes(m_fill.written), FormatBytes(m_fill.total)});
         if (seconds >= 1 && m_fill.written > 0) {
             const double rate = double(m_fill.written) / seconds;
             after += "  " + FormatBytes(uint64_t(rate)) + "/s";

@@ -13,6 +13,11 @@
 
 namespace tw::cli {
 
+// The phases of the progress box, in the window's words: " Scanning for
+// Files ...", " Deleting Files ...".
+std::string ScanningPhase();
+std::string DeletingPhase();
+
 class CProgressLine {
 public:
     using Clock = std::chrono::steady_clock;

@@ -3,10 +3,12 @@
 
 #include "app/CommandIds.h"
 #include "app/ItemReport.h"
+#include "app/Translations.h"
 #include "cli/TextFormat.h"
 #include "platform/StopSignal.h"
 #include "platform/Terminal.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +20,11 @@
 namespace tw::cli {
 
 namespace {
+
+// The front end's own words, in the user's language.
+struct HostWords {
+    Q_DECLARE_TR_FUNCTIONS(tw::cli::CTerminalHost)
+};
 
 // Text for the terminal, line by line: the line ends of a message stay,
 // every other control character is shown escaped.
@@ -46,14 +53,26 @@ std::string JsonLine(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }
 
-const char* SignalName(int signal)
+// The stop's name: in the summary line, and as the JSON summary's "signal".
+std::string SignalName(int signal, bool forPeople)
 {
     switch (signal) {
     case SIGINT: return "SIGINT";
     case SIGTERM: return "SIGTERM";
     case SIGHUP: return "SIGHUP";
-    default: return "a stop request";
+    default: return forPeople ? tw::cli::HostWords::tr("a stop request").toStdString() : "a stop request";
     }
+}
+
+// A text of the window, as the window shows it in the user's language.
+std::string Window(const char* context, const char* text)
+{
+    return QCoreApplication::translate(context, text).toStdString();
+}
+
+std::string CancelOperation()
+{
+    return Window("tw::ItemErrorButtons", QT_TRANSLATE_NOOP("tw::ItemErrorButtons", "Cancel Operation"));
 }
 
 std::string Lowered(std::string text)
@@ -76,8 +95,8 @@ class TerminalProgress : public IProgress {
 public:
     explicit TerminalProgress(CProgressLine& line) : m_line(line) {}
     ~TerminalProgress() override { m_line.Clear(); }
-    void ShowScanning() override { m_line.SetPhase(" Scanning for Files ..."); }
-    void ShowDeleting() override { m_line.SetPhase(" Deleting Files ..."); }
+    void ShowScanning() override { m_line.SetPhase(ScanningPhase()); }
+    void ShowDeleting() override { m_line.SetPhase(DeletingPhase()); }
     void SetRange(long long n) override { m_line.SetTotal(n); }
     void Step(int) override {}
 
@@ -133,8 +152,10 @@ int CTerminalHost::Confirm(const std::string& path)
         m_bCancelled = true;
         return IDCANCEL;
     }
-    const std::string question = "Secure Delete File: " + TerminalText(path) +
-                                 "\nYes (y), Yes To All (a), No (n), Cancel (q)? ";
+    // The confirm dialog's words; the keys are the same in every language.
+    const std::string label = Window("tw::CConfirm", QT_TRANSLATE_NOOP("tw::CConfirm", "Secure Delete File:"));
+    const std::string question = label + " " + TerminalText(path) + "\n"
+                                 + tw::cli::HostWords::tr("Yes (y), Yes To All (a), No (n), Cancel (q)? ").toStdString();
     switch (Ask(question, {{"y", "yes"}, {"a", "all", "yes to all"}, {"n", "no"}, {"q", "quit", "c", "cancel"}})) {
     case 0: return IDC_YES;
     case 1: return IDC_YES_TO_ALL;
@@ -145,20 +166,21 @@ int CTerminalHost::Confirm(const std::string& path)
     }
 }
 
-int CTerminalHost::ItemError(const std::string& report, const char* ignoreLabel)
+int CTerminalHost::ItemError(const std::string& report, const std::string& ignoreLabel)
 {
     OnError policy = m_config.onError;
     if (policy == OnError::Ask && !m_config.interactive)
         policy = OnError::Skip;
     if (policy == OnError::Ask) {
-        const std::string question = report + "\n" + ignoreLabel + " (i), Cancel Operation (c)? ";
+        const std::string question =
+            report + "\n" + FillText(tw::cli::HostWords::tr("%1 (i), %2 (c)? "), {ignoreLabel, CancelOperation()});
         if (Ask(question, {{"i", "ignore"}, {"c", "cancel", "q", "quit"}}) == 0)
             return IDC_IGNORE;
         m_bCancelled = true;
         return IDC_CANCEL_OPERATION;
     }
     const bool ignore = policy != OnError::Stop;
-    Diagnostic(report + " (" + (ignore ? ignoreLabel : "Cancel Operation") + ")");
+    Diagnostic(report + " (" + (ignore ? ignoreLabel : CancelOperation()) + ")");
     if (ignore)
         return IDC_IGNORE;
     m_bCancelled = true;
@@ -169,22 +191,25 @@ int CTerminalHost::FileError(const std::string& file, const std::string& message
 {
     // The window's two fields: the file (empty when the message names it)
     // and the message.
-    std::string report = "Secure Delete Error: ";
+    std::string report = Window("tw::CFileError", QT_TRANSLATE_NOOP("tw::CFileError", "Secure Delete Error")) + ": ";
     if (!file.empty())
         report += TerminalText(file) + ": ";
     report += TerminalText(message);
-    return ItemError(report, "Ignore File");
+    return ItemError(report, Window("tw::CFileError", QT_TRANSLATE_NOOP("tw::CFileError", "Ignore File")));
 }
 
 int CTerminalHost::DiskError(const std::string& text)
 {
-    return ItemError("Error During Secure Disk: " + TerminalText(text), "Ignore Disk");
+    const std::string heading = Window("tw::CDiskError", QT_TRANSLATE_NOOP("tw::CDiskError", "Error During Secure Disk"));
+    return ItemError(heading + ": " + TerminalText(text),
+                     Window("tw::CDiskError", QT_TRANSLATE_NOOP("tw::CDiskError", "Ignore Disk")));
 }
 
 void CTerminalHost::Message(const std::string& text)
 {
     m_messages.push_back(text);
-    Diagnostic("Tarnowick Parameters: " + TerminalLines(text));
+    const std::string caption = Window("tw::ModalSeam", QT_TRANSLATE_NOOP("tw::ModalSeam", "Tarnowick Parameters"));
+    Diagnostic(caption + ": " + TerminalLines(text));
 }
 
 void CTerminalHost::Warning(const std::string& text)
@@ -235,7 +260,7 @@ void CTerminalHost::Listed(const std::string& path, uint64_t size)
 
 void CTerminalHost::ExpectItems(long long count)
 {
-    m_progress.SetPhase(" Deleting Files ...");
+    m_progress.SetPhase(DeletingPhase());
     m_progress.SetTotal(count);
 }
 
@@ -279,27 +304,39 @@ std::string CTerminalHost::SummaryText() const
 {
     std::vector<std::string> parts;
     if (m_config.dryRun) {
-        parts.push_back("Would destroy " + CountOf(m_nListed, "file") + " (" + FormatBytes(m_nListedBytes) + ").");
+        parts.push_back(FillText(m_nListed == 1 ? tw::cli::HostWords::tr("Would destroy 1 file (%1).")
+                                                : tw::cli::HostWords::tr("Would destroy %n files (%1).", nullptr,
+                                                                PluralCount(m_nListed)),
+                                 {FormatBytes(m_nListedBytes)}));
     } else {
-        const auto leftText = [](uint64_t left) { return left ? ", left " + std::to_string(left) : std::string(); };
+        const auto leftText = [](uint64_t left) {
+            return left ? tw::cli::HostWords::tr(", left %1").arg(left).toStdString() : std::string();
+        };
         const bool any = m_files.destroyed + m_files.left + m_drives.destroyed + m_drives.left + m_memory.destroyed > 0;
         // A command that ended at a message before touching anything
         // has nothing to count.
         if (m_files.destroyed + m_files.left > 0 || (!any && m_messages.empty()))
-            parts.push_back("Destroyed " + CountOf(m_files.destroyed, "file") + " (" + FormatBytes(m_files.bytes) + ")" +
-                            leftText(m_files.left) + ".");
+            parts.push_back(FillText(m_files.destroyed == 1
+                                         ? tw::cli::HostWords::tr("Destroyed 1 file (%1)%2.")
+                                         : tw::cli::HostWords::tr("Destroyed %n files (%1)%2.", nullptr,
+                                                         PluralCount(m_files.destroyed)),
+                                     {FormatBytes(m_files.bytes), leftText(m_files.left)}));
         if (m_drives.destroyed + m_drives.left > 0)
-            parts.push_back("Overwrote the free space of " + CountOf(m_drives.destroyed, "drive") + " (" +
-                            FormatBytes(m_drives.bytes) + ")" + leftText(m_drives.left) + ".");
+            parts.push_back(FillText(m_drives.destroyed == 1
+                                         ? tw::cli::HostWords::tr("Overwrote the free space of 1 drive (%1)%2.")
+                                         : tw::cli::HostWords::tr("Overwrote the free space of %n drives (%1)%2.", nullptr,
+                                                         PluralCount(m_drives.destroyed)),
+                                     {FormatBytes(m_drives.bytes), leftText(m_drives.left)}));
         if (m_memory.destroyed > 0)
-            parts.push_back("Held " + FormatBytes(m_memory.bytes) + " of memory, then gave it back.");
+            parts.push_back(
+                FillText(tw::cli::HostWords::tr("Held %1 of memory, then gave it back."), {FormatBytes(m_memory.bytes)}));
     }
     if (!m_strFatal.empty())
-        parts.push_back("Stopped by an error.");
+        parts.push_back(tw::cli::HostWords::tr("Stopped by an error.").toStdString());
     else if (StopRequested())
-        parts.push_back(std::string("Stopped by ") + SignalName(StopSignalNumber()) + ".");
+        parts.push_back(FillText(tw::cli::HostWords::tr("Stopped by %1."), {SignalName(StopSignalNumber(), true)}));
     else if (m_bCancelled)
-        parts.push_back("Stopped: Cancel Operation.");
+        parts.push_back(tw::cli::HostWords::tr("Stopped: Cancel Operation.").toStdString());
     std::string text;
     for (const std::string& part : parts)
         text += (text.empty() ? "" : " ") + part;
@@ -333,7 +370,7 @@ int CTerminalHost::Finish()
         summary.insert(QStringLiteral("status"), status);
         summary.insert(QStringLiteral("stopped"), stopped ? QJsonValue(QString::fromLatin1(stopped)) : QJsonValue());
         if (stopped && std::string(stopped) == "signal")
-            summary.insert(QStringLiteral("signal"), QString::fromLatin1(SignalName(StopSignalNumber())));
+            summary.insert(QStringLiteral("signal"), QString::fromStdString(SignalName(StopSignalNumber(), false)));
         if (!m_strFatal.empty())
             summary.insert(QStringLiteral("error"), JsonText(m_strFatal));
         QJsonArray messages, warnings;

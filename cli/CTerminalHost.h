@@ -70,7 +70,7 @@ private:
     // Asks `question` until one of the answers is given; the index of the
     // answer, or -1 when input ended or a stop was asked for.
     int Ask(const std::string& question, const std::vector<std::vector<std::string>>& answers);
-    int ItemError(const std::string& report, const char* ignoreLabel);
+    int ItemError(const std::string& report, const std::string& ignoreLabel);
     void Diagnostic(const std::string& text);
     // Standard output is gathered and written in blocks: a few times a
     // second at most, before anything goes to standard error or the

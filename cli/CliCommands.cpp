@@ -3,6 +3,7 @@
 
 #include "app/ItemReport.h"
 #include "app/Operation.h"
+#include "cli/CProgressLine.h"
 #include "cli/CTerminalHost.h"
 #include "cli/CliOptions.h"
 #include "cli/TextFormat.h"
@@ -16,6 +17,7 @@
 #include "sweep/LocationSweeps.h"
 #include "wipe/DeleteFileCommand.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -32,11 +34,17 @@ namespace {
 
 constexpr int kIn = 0, kOut = 1, kErr = 2;
 
+// The front end's messages, in the user's language.
+struct CommandWords {
+    Q_DECLARE_TR_FUNCTIONS(tw::cli::CliCommands)
+};
+
 void Say(int fd, const std::string& text) { WriteAll(fd, text); }
 
 int UsageError(const std::string& problem)
 {
-    Say(kErr, "tarnowick-cli: " + problem + "\nTry 'tarnowick-cli --help' for more information.\n");
+    Say(kErr, "tarnowick-cli: " + problem + "\n"
+                  + tw::cli::CommandWords::tr("Try 'tarnowick-cli --help' for more information.").toStdString() + "\n");
     return kExitUsage;
 }
 
@@ -88,22 +96,36 @@ int ListDrives(CDriveTable& drives, bool json)
         return kExitDestroyed;
     }
 
-    std::vector<std::vector<std::string>> table = {{"Drive", "Mount point", "File system", "Size", "Free", "Removable"}};
+    const auto word = [](const char* text) { return tw::cli::CommandWords::tr(text).toStdString(); };
+    std::vector<std::vector<std::string>> table = {
+        {word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "Drive")),
+         word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "Mount point")),
+         word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "File system")),
+         word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "Size")),
+         word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "Free")),
+         word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "Removable"))}};
+    const std::string yes = word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "yes"));
+    const std::string no = word(QT_TRANSLATE_NOOP("tw::cli::CliCommands", "no"));
     for (const Row& row : rows)
         table.push_back({std::string(1, row.drive.letter) + ":", TerminalText(row.drive.root), row.fsType,
                          row.spaceKnown ? FormatBytes(row.space.size) : "?",
-                         row.spaceKnown ? FormatBytes(row.space.available) : "?", row.drive.removable ? "yes" : "no"});
+                         row.spaceKnown ? FormatBytes(row.space.available) : "?", row.drive.removable ? yes : no});
+    // Columns line up by characters, not bytes: a heading or a mount point
+    // may hold letters that take more than one byte.
+    const auto columns = [](const std::string& text) {
+        return size_t(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    };
     std::vector<size_t> widths(table[0].size(), 0);
     for (const auto& line : table)
         for (size_t i = 0; i < line.size(); ++i)
-            widths[i] = std::max(widths[i], line[i].size());
+            widths[i] = std::max(widths[i], columns(line[i]));
     std::string out;
     for (const auto& line : table) {
         std::string text;
         for (size_t i = 0; i < line.size(); ++i) {
             // Sizes are right-aligned, so that their units line up.
             const bool right = i == 3 || i == 4;
-            const std::string pad(widths[i] - line[i].size(), ' ');
+            const std::string pad(widths[i] - columns(line[i]), ' ');
             text += right ? pad + line[i] : line[i] + (i + 1 < line.size() ? pad : "");
             if (i + 1 < line.size())
                 text += "  ";
@@ -169,12 +191,15 @@ int RunCli(const std::vector<std::string>& args)
 
     const bool interactive = IsTerminal(kIn);
     if (options.command == CliCommand::Wipe && !options.yes && !interactive) {
-        Say(kErr, "tarnowick-cli: no terminal to confirm each file on; refusing to wipe.\n"
-                  "Give --yes to destroy the files without asking.\n");
+        Say(kErr, "tarnowick-cli: "
+                      + tw::cli::CommandWords::tr("no terminal to confirm each file on; refusing to wipe.\n"
+                                         "Give --yes to destroy the files without asking.")
+                            .toStdString()
+                      + "\n");
         return kExitUsage;
     }
     if (options.onError == OnError::Ask && !interactive)
-        return UsageError("--on-error=ask needs a terminal on standard input");
+        return UsageError(tw::cli::CommandWords::tr("--on-error=ask needs a terminal on standard input").toStdString());
 
     CTerminalHost::Config config;
     config.command = options.commandName + (options.command == CliCommand::Sweep ? " " + options.sweepName : "");
@@ -210,7 +235,7 @@ int RunCli(const std::vector<std::string>& args)
             if (options.dryRun) {
                 op.passes = SweepPasses::CountOnly;
                 op.onMatch = [&host](const std::string& path, uint64_t size) { host.Listed(path, size); };
-                host.Progress().SetPhase(" Scanning for Files ...");
+                host.Progress().SetPhase(ScanningPhase());
             } else if (host.Progress().Enabled()) {
                 // A counting pass first gives the line its total and the
                 // time left.
@@ -221,8 +246,9 @@ int RunCli(const std::vector<std::string>& args)
         case CliCommand::EmptySpace: {
             const std::string list = EmptySpaceDrives(options.letters);
             if (CSettings::DecodeList(list).empty()) {
-                host.Message("No drives chosen: name their letters (tarnowick-cli drives lists them), "
-                             "or choose them once in the window's Secure Empty Space.");
+                host.Message(tw::cli::CommandWords::tr("No drives chosen: name their letters (tarnowick-cli drives lists them), "
+                                              "or choose them once in the window's Secure Empty Space.")
+                                 .toStdString());
                 break;
             }
             SecureEmptySpace(op, list);
@@ -240,7 +266,7 @@ int RunCli(const std::vector<std::string>& args)
     } catch (const std::exception& e) {
         host.Fatal(e.what());
     } catch (...) {
-        host.Fatal("Unknown error");
+        host.Fatal(tw::cli::CommandWords::tr("Unknown error").toStdString());
     }
     return host.Finish();
 }

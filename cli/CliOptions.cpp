@@ -1,12 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliOptions.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cctype>
 
 namespace tw::cli {
 
 namespace {
+
+// The messages and the help, in the user's language; the commands and
+// options are the same in every language.
+struct OptionWords {
+    Q_DECLARE_TR_FUNCTIONS(tw::cli::CliOptions)
+};
 
 struct NamedCommand {
     const char* name;
@@ -40,7 +50,7 @@ std::string OnErrorValue(const std::string& value, OnError& onError)
     else if (value == "stop")
         onError = OnError::Stop;
     else
-        return "--on-error takes ask, skip or stop, not '" + value + "'";
+        return FillText(tw::cli::OptionWords::tr("--on-error takes ask, skip or stop, not '%1'"), {value});
     return {};
 }
 
@@ -60,22 +70,23 @@ std::string CheckOperands(const std::vector<std::string>& operands, CliOptions& 
 {
     switch (options.command) {
     case CliCommand::None:
-        return "no command given";
+        return tw::cli::OptionWords::tr("no command given").toStdString();
     case CliCommand::Wipe:
         if (operands.empty())
-            return "wipe needs at least one file";
+            return tw::cli::OptionWords::tr("wipe needs at least one file").toStdString();
         options.files = operands;
         for (const std::string& file : operands)
             if (file.empty())
-                return "an empty file name cannot be wiped";
+                return tw::cli::OptionWords::tr("an empty file name cannot be wiped").toStdString();
         break;
     case CliCommand::Sweep: {
         if (operands.size() != 1)
-            return "sweep takes one of cache, temp, other or preferences";
+            return tw::cli::OptionWords::tr("sweep takes one of cache, temp, other or preferences").toStdString();
         const auto it = std::find_if(std::begin(kSweeps), std::end(kSweeps),
                                      [&](const NamedSweep& s) { return operands[0] == s.name; });
         if (it == std::end(kSweeps))
-            return "sweep takes one of cache, temp, other or preferences, not '" + operands[0] + "'";
+            return FillText(tw::cli::OptionWords::tr("sweep takes one of cache, temp, other or preferences, not '%1'"),
+                            {operands[0]});
         options.sweep = it->target;
         options.sweepName = it->name;
         break;
@@ -84,7 +95,8 @@ std::string CheckOperands(const std::vector<std::string>& operands, CliOptions& 
         for (const std::string& operand : operands) {
             char letter = 0;
             if (!DriveLetter(operand, letter))
-                return "'" + operand + "' is not a drive letter (tarnowick-cli drives lists them)";
+                return FillText(tw::cli::OptionWords::tr("'%1' is not a drive letter (tarnowick-cli drives lists them)"),
+                                {operand});
             if (std::find(options.letters.begin(), options.letters.end(), letter) == options.letters.end())
                 options.letters.push_back(letter);
         }
@@ -92,11 +104,11 @@ std::string CheckOperands(const std::vector<std::string>& operands, CliOptions& 
     case CliCommand::Overcommit:
     case CliCommand::Drives:
         if (!operands.empty())
-            return options.commandName + " takes no operands";
+            return FillText(tw::cli::OptionWords::tr("%1 takes no operands"), {options.commandName});
         break;
     }
     if (options.dryRun && options.command != CliCommand::Sweep)
-        return "--dry-run goes with sweep only";
+        return tw::cli::OptionWords::tr("--dry-run goes with sweep only").toStdString();
     return {};
 }
 
@@ -118,7 +130,7 @@ std::string ParseCommandLine(const std::vector<std::string>& args, CliOptions& o
                 if (it != std::end(kCommands))
                     options.command = it->command;
                 else if (error.empty())
-                    error = "unknown command '" + arg + "'";
+                    error = FillText(tw::cli::OptionWords::tr("unknown command '%1'"), {arg});
             } else {
                 operands.push_back(arg);
             }
@@ -143,13 +155,13 @@ std::string ParseCommandLine(const std::vector<std::string>& args, CliOptions& o
             if (error.empty())
                 error = problem;
         } else if (arg == "--on-error") {
-            std::string problem = "--on-error needs a value: ask, skip or stop";
+            std::string problem = tw::cli::OptionWords::tr("--on-error needs a value: ask, skip or stop").toStdString();
             if (i + 1 < args.size())
                 problem = OnErrorValue(args[++i], options.onError);
             if (error.empty())
                 error = problem;
         } else if (error.empty()) {
-            error = "unknown option '" + arg + "'";
+            error = FillText(tw::cli::OptionWords::tr("unknown option '%1'"), {arg});
         }
     }
     if (options.help || options.version)
@@ -161,41 +173,43 @@ std::string ParseCommandLine(const std::vector<std::string>& args, CliOptions& o
 
 std::string UsageText()
 {
-    return "Usage: tarnowick-cli [OPTION]... COMMAND [OPERAND]...\n"
-           "Destroy files, sweep locations and overwrite free space without a window,\n"
-           "with the settings and drive letters of Tarnowick.\n"
-           "\n"
-           "Commands:\n"
-           "  wipe FILE...            overwrite, truncate and remove each FILE\n"
-           "                          (Secure Delete File); asks for each file on a\n"
-           "                          terminal, refuses without one unless --yes\n"
-           "  sweep cache|temp|other|preferences\n"
-           "                          run one of the four sweeps as configured\n"
-           "  empty-space [LETTER]... overwrite the free space of these drives\n"
-           "                          (default: those last chosen for Secure Empty Space)\n"
-           "  overcommit              push memory out to swap (Overcommit Swapfile)\n"
-           "  drives                  list the drives: letter, mount point, file system,\n"
-           "                          size, free space, removable\n"
-           "\n"
-           "Options:\n"
-           "  -y, --yes               answer Yes To All: destroy without asking\n"
-           "  -n, --dry-run           sweep: list what would be destroyed, touch nothing\n"
-           "      --on-error=ask|skip|stop\n"
-           "                          when an item cannot be destroyed: ask (the default\n"
-           "                          on a terminal), skip it (Ignore; the default\n"
-           "                          otherwise) or stop (Cancel Operation)\n"
-           "      --json              one JSON object per line on standard output: each\n"
-           "                          item's result, then a summary\n"
-           "  -q, --quiet             no progress, no item lines, no summary text; errors\n"
-           "                          are still reported (with --json the summary stays)\n"
-           "  -h, --help              show this help and exit\n"
-           "  -V, --version           show the version and exit\n"
-           "\n"
-           "Exit status: 0 everything selected was destroyed; 1 some items were left;\n"
-           "2 usage error, refusal, or settings that ask for what cannot be done;\n"
-           "3 stopped (Cancel Operation, a signal, or a fatal error).\n"
-           "\n"
-           "The manual: man tarnowick-cli\n";
+    return tw::cli::OptionWords::tr(
+               "Usage: tarnowick-cli [OPTION]... COMMAND [OPERAND]...\n"
+               "Destroy files, sweep locations and overwrite free space without a window,\n"
+               "with the settings and drive letters of Tarnowick.\n"
+               "\n"
+               "Commands:\n"
+               "  wipe FILE...            overwrite, truncate and remove each FILE\n"
+               "                          (Secure Delete File); asks for each file on a\n"
+               "                          terminal, refuses without one unless --yes\n"
+               "  sweep cache|temp|other|preferences\n"
+               "                          run one of the four sweeps as configured\n"
+               "  empty-space [LETTER]... overwrite the free space of these drives\n"
+               "                          (default: those last chosen for Secure Empty Space)\n"
+               "  overcommit              push memory out to swap (Overcommit Swapfile)\n"
+               "  drives                  list the drives: letter, mount point, file system,\n"
+               "                          size, free space, removable\n"
+               "\n"
+               "Options:\n"
+               "  -y, --yes               answer Yes To All: destroy without asking\n"
+               "  -n, --dry-run           sweep: list what would be destroyed, touch nothing\n"
+               "      --on-error=ask|skip|stop\n"
+               "                          when an item cannot be destroyed: ask (the default\n"
+               "                          on a terminal), skip it (Ignore; the default\n"
+               "                          otherwise) or stop (Cancel Operation)\n"
+               "      --json              one JSON object per line on standard output: each\n"
+               "                          item's result, then a summary\n"
+               "  -q, --quiet             no progress, no item lines, no summary text; errors\n"
+               "                          are still reported (with --json the summary stays)\n"
+               "  -h, --help              show this help and exit\n"
+               "  -V, --version           show the version and exit\n"
+               "\n"
+               "Exit status: 0 everything selected was destroyed; 1 some items were left;\n"
+               "2 usage error, refusal, or settings that ask for what cannot be done;\n"
+               "3 stopped (Cancel Operation, a signal, or a fatal error).\n"
+               "\n"
+               "The manual: man tarnowick-cli\n")
+        .toStdString();
 }
 
 } // namespace tw::cli

@@ -2,12 +2,22 @@
 #include "cli/TextFormat.h"
 
 #include "app/ItemReport.h"
+#include "app/Translations.h"
+
+#include <QCoreApplication>
 
 #include <cmath>
 #include <cstdio>
 #include <iterator>
 
 namespace tw::cli {
+
+namespace {
+// The front end's words, in the user's language.
+struct Words {
+    Q_DECLARE_TR_FUNCTIONS(tw::cli::TextFormat)
+};
+} // namespace
 
 std::string TerminalText(const std::string& bytes)
 {
@@ -59,19 +69,24 @@ std::string FormatBytes(uint64_t bytes)
 std::string FormatDuration(double seconds)
 {
     if (!std::isfinite(seconds))
-        return "an unknown time";
+        return tw::cli::Words::tr("an unknown time").toStdString();
     if (seconds < 1)
-        return "less than a second";
+        return tw::cli::Words::tr("less than a second").toStdString();
     const auto whole = static_cast<unsigned long long>(std::llround(seconds));
     if (whole < 60)
-        return std::to_string(whole) + " s";
+        return tw::cli::Words::tr("%1 s").arg(whole).toStdString();
     if (whole < 3600)
-        return std::to_string(whole / 60) + " min " + std::to_string(whole % 60) + " s";
-    return std::to_string(whole / 3600) + " h " + std::to_string(whole % 3600 / 60) + " min";
+        return tw::cli::Words::tr("%1 min %2 s").arg(whole / 60).arg(whole % 60).toStdString();
+    return tw::cli::Words::tr("%1 h %2 min").arg(whole / 3600).arg(whole % 3600 / 60).toStdString();
 }
 
 std::string CountOf(uint64_t count, const std::string& noun)
 {
+    // The nouns the front end counts, each with its plural forms.
+    if (noun == "file")
+        return (count == 1 ? tw::cli::Words::tr("1 file") : tw::cli::Words::tr("%n files", nullptr, PluralCount(count))).toStdString();
+    if (noun == "drive")
+        return (count == 1 ? tw::cli::Words::tr("1 drive") : tw::cli::Words::tr("%n drives", nullptr, PluralCount(count))).toStdString();
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 

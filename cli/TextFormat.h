@@ -19,10 +19,12 @@ std::string TerminalText(const std::string& bytes);
 std::string FormatBytes(uint64_t bytes);
 
 // "less than a second", "12 s", "3 min 5 s", "2 h 7 min"; "an unknown time"
-// for what is not a finite number.
+// for what is not a finite number. These and the counts below are in the
+// user's language.
 std::string FormatDuration(double seconds);
 
-// "1 file", "2 files": `count` and the noun, the plural made with an "s".
+// "1 file", "2 files", "0 drives": `count` and the noun ("file" or "drive";
+// another noun gets an English "s").
 std::string CountOf(uint64_t count, const std::string& noun);
 
 } // namespace tw::cli

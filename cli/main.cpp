@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tarnowick-cli: Tarnowick without a window, for terminals, scripts, timers
 // and configuration-management tools.
+#include "app/Translations.h"
 #include "cli/CliCommands.h"
 #include "platform/StopSignal.h"
 #include "platform/Terminal.h"
@@ -16,6 +17,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Halmere"));
     QCoreApplication::setApplicationName(QStringLiteral("Tarnowick"));
+    // Its own texts and the engine's messages in the user's language.
+    tw::InstallTranslations(app);
 
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)

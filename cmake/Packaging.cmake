@@ -37,6 +37,8 @@ else()
 endif()
 # X11 support comes with libqt6gui6; a Wayland session runs the program
 # natively with Qt's Wayland plugin, and through XWayland without it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# Qt's own translations put the standard buttons and dialogs into the
+# language the program's own texts are shown in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 
 include(CPack)

@@ -15,18 +15,18 @@ namespace tw {
 CDiskError::CDiskError(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Tarnowick Secure Delete"));
+    setWindowTitle(tr("Tarnowick Secure Delete"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Error During Secure Disk"), this));
+    layout->addWidget(new QLabel(tr("Error During Secure Disk"), this));
     m_labelDisk = new QLabel(QStringLiteral("Static"), this);
     m_labelDisk->setObjectName(QStringLiteral("IDC_DISK_TEXT"));
     m_labelDisk->setTextFormat(Qt::PlainText);
     m_labelDisk->setMinimumWidth(300);
     layout->addWidget(m_labelDisk);
 
-    const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, QStringLiteral("Ignore Disk"));
+    const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, tr("Ignore Disk"));
     m_btnIgnore = buttons.ignore;
     m_btnCancelOperation = buttons.cancelOperation;
     InstallContextHelp(this, kDiskErrorDialogId,

@@ -15,7 +15,7 @@ CWorking::CWorking(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint)
 {
-    setWindowTitle(QStringLiteral("Tarnowick Secure Delete Working"));
+    setWindowTitle(tr("Tarnowick Secure Delete Working"));
     setModal(false);
 
     auto* layout = new QGridLayout(this);
@@ -26,7 +26,7 @@ CWorking::CWorking(QWidget* parent)
     m_animate->setFixedSize(kFrameSize, kFrameSize);
     m_animate->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_animate, 0, 0);
-    auto* text = new QLabel(QStringLiteral("Working ..."), this);
+    auto* text = new QLabel(tr("Working ..."), this);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     layout->addWidget(text, 0, 1);
     layout->setColumnStretch(2, 1);
@@ -38,7 +38,8 @@ CWorking::CWorking(QWidget* parent)
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_status->setTextFormat(Qt::PlainText);
     m_status->setMinimumWidth(QFontMetrics(m_status->font()).horizontalAdvance(
-        QStringLiteral("D: /home \u2014 888.8 GiB of 888.8 GiB, 888 MB/s, about 88 h 88 min left")));
+        tr("D: /home — 888.8 GiB of 888.8 GiB, 888 MB/s, about 88 h 88 min left",
+           "a long progress line, to measure the window's width by")));
     m_status->hide();
     layout->addWidget(m_status, 1, 0, 1, 3);
     // The window takes the size its contents ask for: small without the

@@ -2,12 +2,21 @@
 // The free-space wipe's progress line.
 #include "disk/FillProgress.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+
 #include <cmath>
 #include <cstdio>
 
 namespace tw {
 
 namespace {
+
+// The line's words, in the user's language.
+struct FillWords {
+    Q_DECLARE_TR_FUNCTIONS(tw::FillProgress)
+};
 
 std::string OneDecimalBelowHundred(double value, const char* unit)
 {
@@ -58,32 +67,33 @@ std::string FormatTimeLeft(double seconds)
     if (!(seconds >= 0))
         seconds = 0;
     if (seconds < 60)
-        return "less than a minute";
+        return tw::FillWords::tr("less than a minute").toStdString();
     const long long minutes = std::llround(seconds / 60.0);
     if (minutes < 60)
-        return "about " + std::to_string(minutes) + " min";
+        return tw::FillWords::tr("about %1 min").arg(minutes).toStdString();
     const long long hours = minutes / 60, rest = minutes % 60;
-    std::string text = "about " + std::to_string(hours) + " h";
-    if (rest)
-        text += " " + std::to_string(rest) + " min";
-    return text;
+    if (rest == 0)
+        return tw::FillWords::tr("about %1 h").arg(hours).toStdString();
+    return tw::FillWords::tr("about %1 h %2 min").arg(hours).arg(rest).toStdString();
 }
 
 std::string DescribeFill(const FillStatus& status, double elapsedSeconds)
 {
     switch (status.phase) {
-    case FillStatus::Flushing: return "Flushing to the device ...";
-    case FillStatus::GivingBack: return "Giving the space back ...";
+    case FillStatus::Flushing: return tw::FillWords::tr("Flushing to the device ...").toStdString();
+    case FillStatus::GivingBack: return tw::FillWords::tr("Giving the space back ...").toStdString();
     case FillStatus::Filling: break;
     }
-    std::string text;
-    text += status.letter ? status.letter : '?';
-    text += ": " + status.mountPoint + " \u2014 " + FormatBytes(status.written) + " of " + FormatBytes(status.total);
+    // The mount point goes in as its bytes.
+    std::string text = FillText(tw::FillWords::tr("%1: %2 — %3 of %4"),
+                                {std::string(1, status.letter ? status.letter : '?'), status.mountPoint,
+                                 FormatBytes(status.written), FormatBytes(status.total)});
     if (elapsedSeconds >= 1.0 && status.written > 0) {
         const double rate = double(status.written) / elapsedSeconds;
         text += ", " + FormatRate(rate);
         if (status.written < status.total)
-            text += ", " + FormatTimeLeft(double(status.total - status.written) / rate) + " left";
+            text += ", " + FillText(tw::FillWords::tr("%1 left"),
+                                    {FormatTimeLeft(double(status.total - status.written) / rate)});
     }
     return text;
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How far the free-space wipe of a drive has come, in words: the one line
 // that the Working window shows below "Working ...", and that a front end
-// without a window can print. Plain C++; the text is UTF-8 except for the
-// mount point, which is given as its bytes.
+// without a window can print, in the user's language. The text is UTF-8
+// except for the mount point, which is given as its bytes.
 #pragma once
 
 #include "app/OperationHost.h"

@@ -11,6 +11,8 @@
 #include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 
+#include <QCoreApplication>
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -21,6 +23,11 @@
 namespace tw {
 
 namespace {
+
+// The free-space wipe's messages, in the user's language.
+struct DiskWords {
+    Q_DECLARE_TR_FUNCTIONS(tw::FreeSpaceWiper)
+};
 
 std::mutex g_hookMutex;
 FreeSpaceFilledHook g_filledHook;
@@ -176,10 +183,12 @@ void SetDiscardAfterWipe(bool discard) { g_discard = discard; }
 
 std::string UnreachedSpaceWarning(const std::vector<std::pair<std::string, uint64_t>>& unreached)
 {
-    std::string text = "Free space that the file system keeps for the administrator was not overwritten:\n";
+    std::string text =
+        tw::DiskWords::tr("Free space that the file system keeps for the administrator was not overwritten:").toStdString()
+        + "\n";
     for (const auto& [drive, bytes] : unreached)
         text += "\n" + drive + " \u2014 " + FormatBytes(bytes);
-    text += "\n\nRun Tarnowick as administrator (root) to overwrite it too.";
+    text += "\n\n" + tw::DiskWords::tr("Run Tarnowick as administrator (root) to overwrite it too.").toStdString();
     return text;
 }
 
@@ -219,7 +228,7 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
         // command afterwards.
         const CleanUp c = GiveBack(fillers, lift, reporter, outcome.bytes);
         const int cause = CauseFromErrno(outcome.error);
-        const std::string text = "Error Securing Disk [ " + std::to_string(cause) + " ]";
+        const std::string text = tw::DiskWords::tr("Error Securing Disk [ %1 ]").arg(cause).toStdString();
         RecordDrive(op, drive, outcome.bytes, false, cause, text);
         const int answer = AskDiskError(op, text);
         if (c.removeError != 0)
@@ -236,7 +245,8 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
             RecordDrive(op, drive, outcome.bytes, false, e.m_cause, e.what());
             throw e;
         }
-        RecordDrive(op, drive, outcome.bytes, false, causeNone, "Stopped before the drive was full");
+        RecordDrive(op, drive, outcome.bytes, false, causeNone,
+                    tw::DiskWords::tr("Stopped before the drive was full").toStdString());
         return 0;
     }
 

@@ -2,6 +2,10 @@
 // The errno table of the file error cause codes.
 #include "platform/FileError.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstring>
 
@@ -40,11 +44,32 @@ int CauseFromErrno(int err)
     }
 }
 
+namespace {
+
+// The message of a failed operation, whole, so that a translation can put
+// its parts in its own order.
+QString OperationText(const std::string& operation)
+{
+    if (operation == "truncating")
+        return QCoreApplication::translate("tw::FileError", "Error truncating %1: %2 [ %3 ]");
+    if (operation == "closing")
+        return QCoreApplication::translate("tw::FileError", "Error closing %1: %2 [ %3 ]");
+    if (operation == "removing")
+        return QCoreApplication::translate("tw::FileError", "Error removing %1: %2 [ %3 ]");
+    if (operation == "flushing")
+        return QCoreApplication::translate("tw::FileError", "Error flushing %1: %2 [ %3 ]");
+    // Any other operation is named as the program names it.
+    return QStringLiteral("Error ") + QString::fromStdString(operation) + QStringLiteral(" %1: %2 [ %3 ]");
+}
+
+} // namespace
+
 FileException MakeFileException(const std::string& operation, const std::string& path, int err)
 {
     const int cause = CauseFromErrno(err);
-    std::string what = "Error " + operation + " " + path + ": " + std::strerror(err)
-        + " [ " + std::to_string(cause) + " ]";
+    // The path goes in as its bytes; the system's text of the error comes in
+    // the language of the C library's locale.
+    const std::string what = FillText(OperationText(operation), {path, std::strerror(err), std::to_string(cause)});
     return FileException(cause, err, path, what);
 }
 

@@ -5,8 +5,12 @@
 // and removed.
 #include "platform/Filler.h"
 
+#include "app/Translations.h"
+
 #include "platform/GiveBack.h"
 #include "platform/StopSignal.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <atomic>
@@ -318,7 +322,7 @@ int FillerFiles::CreateNamed()
 std::string FillerFiles::ShownName(const File& file) const
 {
     if (file.name.empty())
-        return "a filler in " + m_strDirectory;
+        return FillText(QCoreApplication::translate("tw::Filler", "a filler in %1"), {m_strDirectory});
     return m_strDirectory + (m_strDirectory.size() > 0 && m_strDirectory.back() == '/' ? "" : "/") + file.name;
 }
 

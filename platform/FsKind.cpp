@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FsKind.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+
 #include <sys/vfs.h>
 
 namespace tw {
@@ -38,9 +42,11 @@ bool IsCopyOnWriteFs(int fd, std::string* name)
 
 std::string CopyOnWriteWarning(const std::string& path, const std::string& fsName)
 {
-    return path + " is on a " + fsName + " file system, which writes changes to new places on the device. "
-        "Overwriting in place cannot reach the old copies of the data there; "
-        "only full-disk encryption or erasing the whole device can.";
+    return FillText(QCoreApplication::translate(
+                        "tw::FsKind", "%1 is on a %2 file system, which writes changes to new places on the device. "
+                                      "Overwriting in place cannot reach the old copies of the data there; "
+                                      "only full-disk encryption or erasing the whole device can."),
+                    {path, fsName});
 }
 
 } // namespace tw

@@ -3,6 +3,10 @@
 // replacing a stale socket, and peer credentials on every connection.
 #include "platform/HandOff.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +20,14 @@
 #include <unistd.h>
 
 namespace tw {
+
+namespace {
+// Why a hand-off failed, in the user's language; names go in as bytes.
+std::string Why(const char* text, std::initializer_list<std::string_view> args = {})
+{
+    return FillText(QCoreApplication::translate("tw::HandOff", text), args);
+}
+} // namespace
 
 namespace {
 
@@ -96,12 +108,12 @@ std::string HandOffSocketPath(std::string* why, const std::string& fallbackBase)
     const std::string dir = fallbackBase + "/tarnowick-" + std::to_string(geteuid());
     if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
         if (why)
-            *why = "cannot create " + dir + ": " + std::strerror(errno);
+            *why = Why(QT_TRANSLATE_NOOP("tw::HandOff", "cannot create %1: %2"), {dir, std::strerror(errno)});
         return {};
     }
     if (!IsPrivateDirectory(dir)) {
         if (why)
-            *why = dir + " belongs to another user or may be entered by others";
+            *why = Why(QT_TRANSLATE_NOOP("tw::HandOff", "%1 belongs to another user or may be entered by others"), {dir});
         return {};
     }
     return dir + "/" + kSocketName;
@@ -112,7 +124,7 @@ int ListenForHandOff(const std::string& path, unsigned long long* socketId, std:
     sockaddr_un addr{};
     if (!MakeAddress(path, addr)) {
         if (why)
-            *why = "the socket path is too long";
+            *why = Why(QT_TRANSLATE_NOOP("tw::HandOff", "the socket path is too long"));
         errno = ENAMETOOLONG;
         return -1;
     }
@@ -160,7 +172,7 @@ int ListenForHandOff(const std::string& path, unsigned long long* socketId, std:
     }
     const int err = errno;
     if (why)
-        *why = "cannot listen at " + path + ": " + std::strerror(err);
+        *why = Why(QT_TRANSLATE_NOOP("tw::HandOff", "cannot listen at %1: %2"), {path, std::strerror(err)});
     errno = err == EADDRINUSE ? EADDRNOTAVAIL : err;
     return -1;
 }
@@ -184,7 +196,7 @@ HandOffResult SendHandOff(const std::string& path, const std::string& message, i
         return HandOffResult::NoInstance;  // nobody there, or a socket left behind
     if (!PeerIsSameUser(fd.get())) {
         if (why)
-            *why = "the program listening at " + path + " runs as another user";
+            *why = Why(QT_TRANSLATE_NOOP("tw::HandOff", "the program listening at %1 runs as another user"), {path});
         return HandOffResult::Failed;
     }
     fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) | O_NONBLOCK);
@@ -201,7 +213,7 @@ HandOffResult SendHandOff(const std::string& path, const std::string& message, i
             continue;
         if (why)
             *why = n < 0 && errno != EAGAIN ? std::string("sending: ") + std::strerror(errno)
-                                            : std::string("the running Tarnowick does not answer");
+                                            : Why(QT_TRANSLATE_NOOP("tw::HandOff", "the running Tarnowick does not answer"));
         return HandOffResult::Failed;
     }
     shutdown(fd.get(), SHUT_WR);
@@ -221,15 +233,16 @@ HandOffResult SendHandOff(const std::string& path, const std::string& message, i
         if ((errno == EAGAIN || errno == EINTR) && WaitFor(fd.get(), POLLIN, msLeft))
             continue;
         if (why)
-            *why = errno == EAGAIN ? std::string("the running Tarnowick does not answer")
+            *why = errno == EAGAIN ? Why(QT_TRANSLATE_NOOP("tw::HandOff", "the running Tarnowick does not answer"))
                                    : std::string("receiving: ") + std::strerror(errno);
         return HandOffResult::Failed;
     }
     if (reply == "OK\n")
         return HandOffResult::Delivered;
     if (why)
-        *why = reply.empty() ? std::string("the running Tarnowick closed the connection")
-                             : "the running Tarnowick refused the names: " + reply.substr(0, reply.find('\n'));
+        *why = reply.empty() ? Why(QT_TRANSLATE_NOOP("tw::HandOff", "the running Tarnowick closed the connection"))
+                             : Why(QT_TRANSLATE_NOOP("tw::HandOff", "the running Tarnowick refused the names: %1"),
+                                   {reply.substr(0, reply.find('\n'))});
     return HandOffResult::Failed;
 }
 

@@ -46,8 +46,8 @@ CDriveTree::CDriveTree(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setFrameShape(QFrame::StyledPanel);
     setIconSize(QSize(16, 16));
-    setAccessibleName(QStringLiteral("Drives"));
-    setAccessibleDescription(QStringLiteral("Click a drive or press Space to mark it or clear its mark"));
+    setAccessibleName(tr("Drives"));
+    setAccessibleDescription(tr("Click a drive or press Space to mark it or clear its mark"));
 
     const QPixmap strip(QStringLiteral(":/res/drives.png"));
     m_marks[0] = CutMark(strip, 0);

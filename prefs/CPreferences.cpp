@@ -31,7 +31,7 @@ CPreferences::CPreferences(IDriveTable& drives, QWidget* parent)
     , m_drives(drives)
 {
     setObjectName(QStringLiteral("CPreferences"));
-    setWindowTitle(QStringLiteral("Tarnowick Preferences"));
+    setWindowTitle(tr("Tarnowick Preferences"));
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
     BuildLayout();
     InstallHelpTexts();
@@ -203,7 +203,7 @@ bool CPreferences::CheckPathBytes(const std::string& path, bool message)
     if (IsDirectoryPath(checked))
         return true;
     if (message)
-        ParameterMessage(this, QStringLiteral("Path: ") + ShowText(checked) + QStringLiteral(" Does Not Exist"));
+        ParameterMessage(this, tr("Path: %1 Does Not Exist").arg(ShowText(checked)));
     return false;
 }
 
@@ -285,8 +285,8 @@ void CPreferences::RunPendingCheck()
 std::string CPreferences::BrowseForDirectoryBytes()
 {
     FileDialogRequest request;
-    request.title = QStringLiteral("Tarnowick Secure Delete");
-    request.filter = QStringLiteral("All Files (*)");
+    request.title = tr("Tarnowick Secure Delete");
+    request.filter = tr("All Files (*)");
     request.multiple = false;
     const std::vector<std::string> picked = GetOpenFilePaths(this, request);
     if (picked.empty())
@@ -325,13 +325,13 @@ void CPreferences::OnAdd()
     QStringList entries = m_comboFileType->Entries();
     const FileTypeAdd add = AddFileType(entries, m_strFileType);
     if (add.outcome == FileTypeAdd::Invalid) {
-        ParameterMessage(this, add.entry + QStringLiteral(" invalid"));
+        ParameterMessage(this, tr("%1 invalid").arg(add.entry));
         return;
     }
     if (add.outcome == FileTypeAdd::Added)
         m_comboFileType->AddSorted(add.entry);
     else
-        ParameterMessage(this, add.entry + QStringLiteral(" Already Used"));
+        ParameterMessage(this, tr("%1 Already Used").arg(add.entry));
     m_comboFileType->setFocus(Qt::OtherFocusReason);
     m_strFileType = add.entry;
     UpdateData(false);
@@ -341,9 +341,9 @@ void CPreferences::OnDelete()
 {
     UpdateData(true);
     if (FindFileType(m_comboFileType->Entries(), m_strFileType) < 0)
-        ParameterMessage(this, QStringLiteral("No Items to Delete"));
+        ParameterMessage(this, tr("No Items to Delete"));
     else if (m_comboFileType->Selected() < 0)
-        ParameterMessage(this, QStringLiteral("No Item Selected"));
+        ParameterMessage(this, tr("No Item Selected"));
     else
         m_comboFileType->DeleteSelected();  // the chosen entry, whatever was typed
     m_comboFileType->ClearSelectedText();

@@ -24,7 +24,7 @@ QString FromSetting(Setting s)
 CSelectDrives::CSelectDrives(IDriveTable& drives, QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Tarnowick Select Drives"));
+    setWindowTitle(tr("Tarnowick Select Drives"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* layout = new QVBoxLayout(this);

@@ -38,7 +38,7 @@ void CPreferences::BuildLayout()
     // one title row above them; the toggles lie over it in their own rows,
     // so each stays level with its edit.
     auto* paths = new QGridLayout;
-    m_grpAllFiles = Named(new QGroupBox(QStringLiteral("All Files"), this), IDC_ALL_FILES_GROUP, "IDC_ALL_FILES_GROUP");
+    m_grpAllFiles = Named(new QGroupBox(tr("All Files"), this), IDC_ALL_FILES_GROUP, "IDC_ALL_FILES_GROUP");
     m_grpAllFiles->setAlignment(Qt::AlignHCenter);
     paths->addWidget(m_grpAllFiles, 0, 2, 5, 1);
     paths->setRowMinimumHeight(0, fontMetrics().height());
@@ -59,21 +59,21 @@ void CPreferences::BuildLayout()
         const char* browseName;
     };
     const Row rows[] = {
-        {"Path To Internet Cache", m_editCachePath, IDC_CACHE_PATH, "IDC_CACHE_PATH", m_btnAllCache, IDC_ALL_CACHE,
+        {QT_TRANSLATE_NOOP("tw::CPreferences", "Path To Internet Cache"), m_editCachePath, IDC_CACHE_PATH, "IDC_CACHE_PATH", m_btnAllCache, IDC_ALL_CACHE,
          "IDC_ALL_CACHE", m_btnBrowseCache, IDC_BROWSE_CACHE, "IDC_BROWSE_CACHE"},
-        {"Path To Temp Directory", m_editTempPath, IDC_TEMP_PATH, "IDC_TEMP_PATH", m_btnAllTemp, IDC_ALL_TEMP,
+        {QT_TRANSLATE_NOOP("tw::CPreferences", "Path To Temp Directory"), m_editTempPath, IDC_TEMP_PATH, "IDC_TEMP_PATH", m_btnAllTemp, IDC_ALL_TEMP,
          "IDC_ALL_TEMP", m_btnBrowseTemp, IDC_BROWSE_TEMP, "IDC_BROWSE_TEMP"},
-        {"Other Path", m_editOtherPath, IDC_OTHER_PATH, "IDC_OTHER_PATH", m_btnAllOther, IDC_ALL_OTHER,
+        {QT_TRANSLATE_NOOP("tw::CPreferences", "Other Path"), m_editOtherPath, IDC_OTHER_PATH, "IDC_OTHER_PATH", m_btnAllOther, IDC_ALL_OTHER,
          "IDC_ALL_OTHER", m_btnBrowseOther, IDC_BROWSE_OTHER, "IDC_BROWSE_OTHER"},
     };
     int r = 1;
     for (const Row& row : rows) {
-        auto* label = new QLabel(QLatin1String(row.label), this);
+        auto* label = new QLabel(tr(row.label), this);
         row.edit = Named(new QLineEdit(this), row.editId, row.editName);
         row.edit->setMinimumWidth(280);
         label->setBuddy(row.edit);
         row.toggle = Named(new CToggleButton(QString(), this), row.toggleId, row.toggleName);
-        row.browse = Named(new QPushButton(QStringLiteral("Browse"), this), row.browseId, row.browseName);
+        row.browse = Named(new QPushButton(tr("Browse"), this), row.browseId, row.browseName);
         paths->addWidget(label, r, 0);
         paths->addWidget(row.edit, r, 1);
         paths->addWidget(row.toggle, r, 2, Qt::AlignCenter);
@@ -83,25 +83,25 @@ void CPreferences::BuildLayout()
 
     // Below the paths: the mode and the subdirectory switch on the left,
     // the file types on the right.
-    m_grpSearchIn = Named(new QGroupBox(QStringLiteral("Search in"), this), IDC_SEARCH_IN_GROUP, "IDC_SEARCH_IN_GROUP");
-    m_btnTheseDirectories = Named(new CToggleButton(QStringLiteral("These Directories only"), m_grpSearchIn),
+    m_grpSearchIn = Named(new QGroupBox(tr("Search in"), this), IDC_SEARCH_IN_GROUP, "IDC_SEARCH_IN_GROUP");
+    m_btnTheseDirectories = Named(new CToggleButton(tr("These Directories only"), m_grpSearchIn),
                                   IDC_THESE_DIRECTORIES, "IDC_THESE_DIRECTORIES");
-    m_btnAllDirectories = Named(new CToggleButton(QStringLiteral("All Directories"), m_grpSearchIn),
+    m_btnAllDirectories = Named(new CToggleButton(tr("All Directories"), m_grpSearchIn),
                                 IDC_ALL_DIRECTORIES, "IDC_ALL_DIRECTORIES");
     auto* searchIn = new QVBoxLayout(m_grpSearchIn);
     searchIn->addWidget(m_btnTheseDirectories);
     searchIn->addWidget(m_btnAllDirectories);
-    m_btnSubdirectories = Named(new CToggleButton(QStringLiteral("Include Subdirectories"), this),
+    m_btnSubdirectories = Named(new CToggleButton(tr("Include Subdirectories"), this),
                                 IDC_SUBDIRECTORIES, "IDC_SUBDIRECTORIES");
     auto* left = new QVBoxLayout;
     left->addWidget(m_grpSearchIn);
     left->addWidget(m_btnSubdirectories);
     left->addStretch();
 
-    m_grpFileTypes = Named(new QGroupBox(QStringLiteral("File Types"), this), IDC_FILE_TYPES_GROUP, "IDC_FILE_TYPES_GROUP");
+    m_grpFileTypes = Named(new QGroupBox(tr("File Types"), this), IDC_FILE_TYPES_GROUP, "IDC_FILE_TYPES_GROUP");
     m_comboFileType = Named(new CFileTypeCombo(m_grpFileTypes), IDC_FILE_TYPE, "IDC_FILE_TYPE");
-    m_btnAdd = Named(new QPushButton(QStringLiteral("Add"), m_grpFileTypes), IDC_ADD, "IDC_ADD");
-    m_btnDelete = Named(new QPushButton(QStringLiteral("Delete"), m_grpFileTypes), IDC_DELETE, "IDC_DELETE");
+    m_btnAdd = Named(new QPushButton(tr("Add"), m_grpFileTypes), IDC_ADD, "IDC_ADD");
+    m_btnDelete = Named(new QPushButton(tr("Delete"), m_grpFileTypes), IDC_DELETE, "IDC_DELETE");
     auto* fileTypes = new QHBoxLayout(m_grpFileTypes);
     fileTypes->addWidget(m_comboFileType, 1, Qt::AlignTop);
     auto* fileTypeButtons = new QVBoxLayout;
@@ -115,7 +115,7 @@ void CPreferences::BuildLayout()
     middle->addWidget(m_grpFileTypes, 1);
 
     // At the bottom: the drives, the product's frame, OK above Cancel.
-    m_grpDrives = Named(new QGroupBox(QStringLiteral("Drives To Scan"), this), IDC_DRIVES_GROUP, "IDC_DRIVES_GROUP");
+    m_grpDrives = Named(new QGroupBox(tr("Drives To Scan"), this), IDC_DRIVES_GROUP, "IDC_DRIVES_GROUP");
     m_treeDrives = Named(new CDriveTree(m_grpDrives), IDC_DRIVE_TREE, "IDC_DRIVE_TREE");
     // A few rows are enough; more drives scroll.
     m_treeDrives->setMinimumHeight(fontMetrics().height() * 5);
@@ -130,7 +130,7 @@ void CPreferences::BuildLayout()
     m_lblIcon = Named(new QLabel(product), IDC_ICON, "IDC_ICON");
     m_lblIcon->setPixmap(ApplicationIcon().pixmap(32, 32));
     m_lblIcon->setAlignment(Qt::AlignCenter);
-    m_lblProductName = Named(new QLabel(QStringLiteral("Tarnowick Secure Delete"), product), IDC_PRODUCT_NAME,
+    m_lblProductName = Named(new QLabel(tr("Tarnowick Secure Delete", "the product's name"), product), IDC_PRODUCT_NAME,
                              "IDC_PRODUCT_NAME");
     m_lblProductName->setAlignment(Qt::AlignCenter);
     auto* productLayout = new QVBoxLayout(product);
@@ -139,9 +139,9 @@ void CPreferences::BuildLayout()
     productLayout->addWidget(m_lblProductName);
     productLayout->addStretch();
 
-    m_btnOk = Named(new QPushButton(QStringLiteral("OK"), this), IDC_OK, "IDOK");
+    m_btnOk = Named(new QPushButton(tr("OK"), this), IDC_OK, "IDOK");
     m_btnOk->setDefault(true);
-    m_btnCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), IDC_CANCEL, "IDCANCEL");
+    m_btnCancel = Named(new QPushButton(tr("Cancel"), this), IDC_CANCEL, "IDCANCEL");
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_btnOk);
     buttons->addWidget(m_btnCancel);

@@ -5,6 +5,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/SessionRecord.h"
+#include "app/Translations.h"
 
 namespace tw {
 
@@ -40,9 +41,10 @@ void CPreviewModel::Append(std::unique_ptr<PreviewResult> result)
     for (const std::string& note : result->notes)
         entry.headNotes << ShowText(note);
     if (result->unlisted > 0)
-        entry.tailNotes << QStringLiteral("%1 more files (%2) are not listed").arg(result->unlisted).arg(Bytes(result->unlistedBytes));
+        entry.tailNotes << tr("%n more files (%1) are not listed", nullptr, PluralCount(result->unlisted))
+                               .arg(Bytes(result->unlistedBytes));
     if (!result->complete)
-        entry.tailNotes << QStringLiteral("Stopped before the walk ended: there may be more");
+        entry.tailNotes << tr("Stopped before the walk ended: there may be more");
     entry.result = std::move(result);
     const int row = int(m_results.size());
     beginInsertRows({}, row, row);
@@ -176,9 +178,9 @@ QVariant CPreviewModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case ColumnName: return QStringLiteral("Command, directory, file");
-    case ColumnFiles: return QStringLiteral("Files");
-    case ColumnSize: return QStringLiteral("Size");
+    case ColumnName: return tr("Command, directory, file");
+    case ColumnFiles: return tr("Files");
+    case ColumnSize: return tr("Size");
     default: return {};
     }
 }

@@ -2,6 +2,7 @@
 #include "sweep/CPreviewWindow.h"
 
 #include "app/SessionRecord.h"
+#include "app/Translations.h"
 #include "sweep/CPreviewModel.h"
 
 #include <QDialogButtonBox>
@@ -17,14 +18,14 @@ CPreviewWindow::CPreviewWindow(IDriveTable& drives, QWidget* parent)
     : QDialog(parent), m_preview(drives)
 {
     setObjectName(QStringLiteral("CPreviewWindow"));
-    setWindowTitle(QStringLiteral("Tarnowick Preview"));
+    setWindowTitle(tr("Tarnowick Preview"));
     setSizeGripEnabled(true);
     resize(680, 480);
 
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(QStringLiteral("The files each sweep would destroy if it ran now, found by the walk the "
-                                            "sweep itself takes. A file that two commands would take is listed under both. "
-                                            "Nothing is written or destroyed here."),
+    auto* intro = new QLabel(tr("The files each sweep would destroy if it ran now, found by the walk the "
+                                "sweep itself takes. A file that two commands would take is listed under both. "
+                                "Nothing is written or destroyed here."),
                              this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
@@ -36,7 +37,7 @@ CPreviewWindow::CPreviewWindow(IDriveTable& drives, QWidget* parent)
     m_pModel = new CPreviewModel(this);
     m_pTree = new QTreeView(this);
     m_pTree->setObjectName(QStringLiteral("preview"));
-    m_pTree->setAccessibleName(QStringLiteral("Files the sweeps would destroy"));
+    m_pTree->setAccessibleName(tr("Files the sweeps would destroy"));
     m_pTree->setUniformRowHeights(true);
     m_pTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTree->setModel(m_pModel);
@@ -133,16 +134,17 @@ QString CPreviewWindow::StatusText() const { return m_pStatus->text(); }
 void CPreviewWindow::ShowCount()
 {
     const uint64_t files = m_nFiles.load(std::memory_order_relaxed);
-    const QString figures = QStringLiteral("%1 %2, %3").arg(files).arg(files == 1 ? QStringLiteral("file") : QStringLiteral("files"),
-                                                            QString::fromStdString(FormatSize(m_nBytes.load(std::memory_order_relaxed))));
+    const QString size = QString::fromStdString(FormatSize(m_nBytes.load(std::memory_order_relaxed)));
+    const QString figures = files == 1 ? tr("1 file, %1").arg(size)
+                                       : tr("%n files, %1", nullptr, PluralCount(files)).arg(size);
     if (!m_bStarted)
-        m_pStatus->setText(QStringLiteral("Starting ..."));
+        m_pStatus->setText(tr("Starting ..."));
     else if (!m_bEnded)
-        m_pStatus->setText(QStringLiteral("Looking ... %1 found so far").arg(figures));
+        m_pStatus->setText(tr("Looking ... %1 found so far").arg(figures));
     else if (m_preview.Stopped())
-        m_pStatus->setText(QStringLiteral("Stopped: %1 found").arg(figures));
+        m_pStatus->setText(tr("Stopped: %1 found").arg(figures));
     else
-        m_pStatus->setText(QStringLiteral("Done: %1 in all").arg(figures));
+        m_pStatus->setText(tr("Done: %1 in all").arg(figures));
 }
 
 } // namespace tw

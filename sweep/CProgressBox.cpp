@@ -17,7 +17,7 @@ namespace tw {
 CProgressBox::CProgressBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint)
 {
-    setWindowTitle(QStringLiteral("Tarnowick Secure Delete Progress"));
+    setWindowTitle(tr("Tarnowick Secure Delete Progress"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
     m_pProgress = new QProgressBar(this);
@@ -57,8 +57,8 @@ void CProgressBox::ShowText(const QString& text)
     repaint();
 }
 
-void CProgressBox::ShowScanning() { ShowText(QStringLiteral(" Scanning for Files ...")); }
-void CProgressBox::ShowDeleting() { ShowText(QStringLiteral(" Deleting Files ...")); }
+void CProgressBox::ShowScanning() { ShowText(tr(" Scanning for Files ...")); }
+void CProgressBox::ShowDeleting() { ShowText(tr(" Deleting Files ...")); }
 
 void CProgressBox::SetRange(long long n)
 {

@@ -4,11 +4,14 @@
 // costs one small heap record per level rather than a deep call stack.
 #include "sweep/DirectorySweep.h"
 
+#include "app/Translations.h"
 #include "platform/DirWalk.h"
 #include "platform/FileError.h"
 #include "platform/StopSignal.h"
 #include "sweep/SweepSettings.h"
 #include "wipe/FileWiper.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cerrno>
@@ -79,8 +82,10 @@ std::string NormaliseRoot(std::string root)
 
 std::string UnreachableText(const std::string& path, int err)
 {
-    return "Could not reach the directory " + path + "; nothing in it was swept [ "
-        + std::to_string(CauseFromErrno(err)) + " ]";
+    // The path goes in as its bytes.
+    return FillText(QCoreApplication::translate("tw::DirectorySweep",
+                                                "Could not reach the directory %1; nothing in it was swept [ %2 ]"),
+                    {path, std::to_string(CauseFromErrno(err))});
 }
 
 // The open levels of one walk. A tree deeper than the descriptors this

@@ -7,6 +7,8 @@
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
 
+#include <QCoreApplication>
+
 #include <memory>
 
 namespace tw {
@@ -20,9 +22,9 @@ struct Location {
 };
 
 // In the order the preference-driven sweep visits them.
-constexpr Location kCache{Setting::InternetCachePath, Setting::AllInternetCache, "Internet Cache Path Not Entered"};
-constexpr Location kTemp{Setting::TemporaryPath, Setting::AllTemporary, "Temporary Path Not Entered"};
-constexpr Location kOther{Setting::OtherPath, Setting::AllOther, "Other Path Not Entered"};
+constexpr Location kCache{Setting::InternetCachePath, Setting::AllInternetCache, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Internet Cache Path Not Entered")};
+constexpr Location kTemp{Setting::TemporaryPath, Setting::AllTemporary, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Temporary Path Not Entered")};
+constexpr Location kOther{Setting::OtherPath, Setting::AllOther, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Other Path Not Entered")};
 constexpr Location kLocations[] = {kCache, kTemp, kOther};
 
 int SweepLocation(Operation& op, const Location& where, int mode, IProgress* progress)
@@ -61,7 +63,7 @@ void RunPasses(Operation& op, SweepFunction sweep)
 void SecureDeleteLocation(Operation& op, const Location& where, SweepFunction sweep)
 {
     if (CSettings::Read(where.path).empty()) {
-        op.host.Message(where.notEntered);
+        op.host.Message(QCoreApplication::translate("tw::LocationSweeps", where.notEntered).toStdString());
         return;
     }
     RunPasses(op, sweep);
@@ -80,7 +82,7 @@ int SweepDrives(Operation& op, int mode, IProgress* progress)
         // number past Z and is refused like a drive that is not mounted.
         const int drive = static_cast<unsigned char>(entry[0]) - 64;
         if (op.drives.ChangeDrive(drive) != 0) {
-            op.host.Message(entry + " Not Accessible");
+            op.host.Message(entry + QCoreApplication::translate("tw::LocationSweeps", " Not Accessible").toStdString());
             continue;
         }
         total += SweepCurrentDrive(op, mode, progress);

@@ -6,6 +6,8 @@
 #include "sweep/DirectorySweep.h"
 #include "sweep/LocationSweeps.h"
 
+#include <QCoreApplication>
+
 namespace tw {
 
 // The counting pass asks nothing: it opens no file. What a sweep would say
@@ -57,11 +59,13 @@ namespace {
 const char* NothingChosen()
 {
     if (CSettings::ReadBool(Setting::All))
-        return CSettings::DecodeList(CSettings::Read(Setting::Drives)).empty() ? "No drive is marked in the preferences" : nullptr;
+        return CSettings::DecodeList(CSettings::Read(Setting::Drives)).empty()
+                   ? QT_TRANSLATE_NOOP("tw::SweepPreview", "No drive is marked in the preferences")
+                   : nullptr;
     for (Setting path : {Setting::InternetCachePath, Setting::TemporaryPath, Setting::OtherPath})
         if (!CSettings::Read(path).empty())
             return nullptr;
-    return "No location is set in the preferences";
+    return QT_TRANSLATE_NOOP("tw::SweepPreview", "No location is set in the preferences");
 }
 
 } // namespace
@@ -85,9 +89,13 @@ void CSweepPreview::Run(IPreviewObserver& observer)
         int (*sweep)(Operation&, int, IProgress*);
     };
     static const Location kCommands[] = {
-        {PreviewTarget::Cache, Setting::InternetCachePath, "Internet Cache Path Not Entered", SweepCache},
-        {PreviewTarget::Temp, Setting::TemporaryPath, "Temporary Path Not Entered", SweepTemp},
-        {PreviewTarget::Other, Setting::OtherPath, "Other Path Not Entered", SweepOther},
+        // The location commands' own messages, as they would say them.
+        {PreviewTarget::Cache, Setting::InternetCachePath,
+         QT_TRANSLATE_NOOP("tw::LocationSweeps", "Internet Cache Path Not Entered"), SweepCache},
+        {PreviewTarget::Temp, Setting::TemporaryPath,
+         QT_TRANSLATE_NOOP("tw::LocationSweeps", "Temporary Path Not Entered"), SweepTemp},
+        {PreviewTarget::Other, Setting::OtherPath,
+         QT_TRANSLATE_NOOP("tw::LocationSweeps", "Other Path Not Entered"), SweepOther},
         {PreviewTarget::Preferences, Setting::InternetCachePath, nullptr, SweepByPreferences},
     };
 
@@ -105,9 +113,9 @@ void CSweepPreview::Run(IPreviewObserver& observer)
         // A location command with no path only says so; the sweep by
         // preferences passes unset locations by.
         if (command.notEntered && CSettings::Read(command.path).empty())
-            result->notes.push_back(command.notEntered);
+            result->notes.push_back(QCoreApplication::translate("tw::LocationSweeps", command.notEntered).toStdString());
         else if (const char* nothing = command.notEntered ? nullptr : NothingChosen())
-            result->notes.push_back(nothing);
+            result->notes.push_back(QCoreApplication::translate("tw::SweepPreview", nothing).toStdString());
         else
             command.sweep(m_op, kSweepCounting, nullptr);
         m_op.onMatch = nullptr;

@@ -21,11 +21,11 @@ namespace tw {
 CConfirm::CConfirm(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Secure Delete Confirm"));
+    setWindowTitle(tr("Secure Delete Confirm"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Secure Delete File:"), this));
+    layout->addWidget(new QLabel(tr("Secure Delete File:"), this));
     m_editFile = new QLineEdit(this);
     m_editFile->setObjectName(QStringLiteral("IDC_FILE_NAME"));
     m_editFile->setReadOnly(true);
@@ -45,10 +45,10 @@ CConfirm::CConfirm(QWidget* parent)
         buttons->addWidget(b);
         return b;
     };
-    m_btnYes = makeButton(QStringLiteral("Yes"), "IDC_YES", IDC_YES);
-    m_btnYesToAll = makeButton(QStringLiteral("Yes To All"), "IDC_YES_TO_ALL", IDC_YES_TO_ALL);
-    m_btnNo = makeButton(QStringLiteral("No"), "IDC_NO", IDC_NO);
-    m_btnCancel = makeButton(QStringLiteral("Cancel"), "IDCANCEL", IDCANCEL);
+    m_btnYes = makeButton(tr("Yes"), "IDC_YES", IDC_YES);
+    m_btnYesToAll = makeButton(tr("Yes To All"), "IDC_YES_TO_ALL", IDC_YES_TO_ALL);
+    m_btnNo = makeButton(tr("No"), "IDC_NO", IDC_NO);
+    m_btnCancel = makeButton(tr("Cancel"), "IDCANCEL", IDCANCEL);
     layout->addLayout(buttons);
 
     // "Cancel" comes first in the tab order, so Enter on a fresh dialog cancels.

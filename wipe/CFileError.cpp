@@ -16,11 +16,11 @@ namespace tw {
 CFileError::CFileError(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Secure Delete Error"));
+    setWindowTitle(tr("Secure Delete Error"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Error During Secure Delete - File:"), this));
+    layout->addWidget(new QLabel(tr("Error During Secure Delete - File:"), this));
     m_editFile = new QLineEdit(this);
     m_editFile->setObjectName(QStringLiteral("IDC_ERROR_FILE"));
     m_editFile->setReadOnly(true);
@@ -31,7 +31,7 @@ CFileError::CFileError(QWidget* parent)
     m_editMessage->setReadOnly(true);
     layout->addWidget(m_editMessage);
 
-    const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, QStringLiteral("Ignore File"));
+    const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, tr("Ignore File"));
     m_btnIgnore = buttons.ignore;
     m_btnCancelOperation = buttons.cancelOperation;
 

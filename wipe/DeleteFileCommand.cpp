@@ -10,6 +10,8 @@
 #include "prefs/Settings.h"
 #include "wipe/FileWiper.h"
 
+#include <QCoreApplication>
+
 namespace tw {
 
 std::string DirectoryOfPath(const std::string& path)
@@ -43,7 +45,7 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
             // The user picked this file and then kept it: the record says so.
             ItemResult kept;
             kept.path = current;
-            kept.message = "Not confirmed";
+            kept.message = QCoreApplication::translate("tw::DeleteFileCommand", "Not confirmed").toStdString();
             kept.kept = true;
             op.host.Record(kept);
         }
@@ -63,12 +65,13 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
     return current;
 }
 
-void ReportLeft(Operation& op, const std::vector<std::string>& names, int cause, const std::string& one,
-                const std::string& several)
+// `one` and `several` are English texts, shown in the user's language.
+void ReportLeft(Operation& op, const std::vector<std::string>& names, int cause, const char* one, const char* several)
 {
     if (names.empty())
         return;
-    const std::string& why = names.size() == 1 ? one : several;
+    const std::string why =
+        QCoreApplication::translate("tw::DeleteFileCommand", names.size() == 1 ? one : several).toStdString();
     std::string text = why;
     for (const std::string& name : names) {
         text += "\n" + name;
@@ -95,8 +98,9 @@ void DeleteSelectedFiles(Operation& op, const std::vector<std::string>& selectio
 
 void DeleteGivenFiles(Operation& op, const std::vector<std::string>& names, const std::vector<std::string>& notLocal)
 {
-    ReportLeft(op, notLocal, causeBadPath, "This is not a file on this computer. Nothing was touched:",
-               "These are not files on this computer. Nothing was touched:");
+    ReportLeft(op, notLocal, causeBadPath,
+               QT_TRANSLATE_NOOP("tw::DeleteFileCommand", "This is not a file on this computer. Nothing was touched:"),
+               QT_TRANSLATE_NOOP("tw::DeleteFileCommand", "These are not files on this computer. Nothing was touched:"));
 
     // A folder is never swept by this way in: the user gave one name, not
     // a choice of what inside it should go. A link to a folder goes on to
@@ -105,8 +109,9 @@ void DeleteGivenFiles(Operation& op, const std::vector<std::string>& names, cons
     std::vector<std::string> folders;
     for (const std::string& name : names)
         (KindOfName(name) == FileKind::Directory ? folders : files).push_back(name);
-    ReportLeft(op, folders, causeAccessDenied, "This is a folder, not a file. Nothing in it was touched:",
-               "These are folders, not files. Nothing in them was touched:");
+    ReportLeft(op, folders, causeAccessDenied,
+               QT_TRANSLATE_NOOP("tw::DeleteFileCommand", "This is a folder, not a file. Nothing in it was touched:"),
+               QT_TRANSLATE_NOOP("tw::DeleteFileCommand", "These are folders, not files. Nothing in them was touched:"));
 
     if (!files.empty() && !StopRequested())
         Walk(op, files);

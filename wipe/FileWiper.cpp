@@ -9,6 +9,8 @@
 #include "platform/FsKind.h"
 #include "platform/WipeTarget.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cerrno>
 #include <optional>
@@ -36,6 +38,9 @@ AfterOverwriteHook& OverwriteHook()
 
 std::string InBrackets(int cause) { return " [ " + std::to_string(cause) + " ]"; }
 
+// The wiper's messages, in the user's language.
+QString Words(const char* text) { return QCoreApplication::translate("tw::FileWiper", text); }
+
 int AnswerToResult(int answer) { return answer == IDC_IGNORE ? 1 : 0; }
 
 void RecordLeft(Operation& op, const std::string& path, uint64_t size, int cause, const std::string& message)
@@ -50,12 +55,18 @@ void RecordLeft(Operation& op, const std::string& path, uint64_t size, int cause
 
 int AskOpenFailure(Operation& op, const std::string& path, int cause)
 {
-    const std::string message = "Could not access this file for deletion" + InBrackets(cause);
+    const std::string message =
+        Words(QT_TRANSLATE_NOOP("tw::FileWiper", "Could not access this file for deletion")).toStdString()
+        + InBrackets(cause);
     RecordLeft(op, path, 0, cause, message);
     return AnswerToResult(op.host.FileError(path, message));
 }
 
-std::string WriteFailureText(const std::string& path, int cause) { return "Error Securing File" + path + InBrackets(cause); }
+std::string WriteFailureText(const std::string& path, int cause)
+{
+    // The path goes in as its bytes.
+    return Words(QT_TRANSLATE_NOOP("tw::FileWiper", "Error Securing File")).toStdString() + path + InBrackets(cause);
+}
 
 int AskWriteFailure(Operation& op, const std::string& path, uint64_t size, int cause)
 {

@@ -15,11 +15,11 @@ void CMainFrame::OnSecureDeleteFile()
     const std::string initial = CSettings::Read(Setting::InitialDirectory);
 
     FileDialogRequest request;
-    request.title = QStringLiteral("Tarnowick Secure Delete");
+    request.title = tr("Tarnowick Secure Delete");
     request.directory = initial.empty() ? QStringLiteral("/") : ShowText(initial);
     request.directoryBytes = initial.empty() ? std::string("/") : initial;
     // "*" rather than "*.*": on Linux many files have no dot in their name.
-    request.filter = QStringLiteral("All Files (*)");
+    request.filter = tr("All Files (*)");
     request.multiple = true;
     // A typed name that does not exist reaches the confirm dialog, and the
     // wiper then says it could not be found.

@@ -8,6 +8,26 @@ import subprocess
 
 from gi.repository import GLib, GObject, Nautilus
 
+# The item's label and tip in the languages Tarnowick speaks; English for
+# every other.
+_TEXTS = {
+    "de": ("Mit Tarnowick sicher löschen",
+           "Die gewählten Dateien mit Tarnowick vernichten; jede wird zuerst bestätigt"),
+}
+_ENGLISH = ("Secure Delete with Tarnowick",
+            "Destroy the selected files with Tarnowick; each is confirmed first")
+
+
+def _texts():
+    """Label and tip in the first of the user's languages that has them."""
+    for name in GLib.get_language_names():
+        language = name.split(".")[0].split("@")[0].split("_")[0]
+        if language in ("en", "C", "POSIX"):
+            break
+        if language in _TEXTS:
+            return _TEXTS[language]
+    return _ENGLISH
+
 
 def _local_file_paths(files):
     """The selected items' paths, or None unless all are local files."""
@@ -39,10 +59,11 @@ class TarnowickSecureDelete(GObject.GObject, Nautilus.MenuProvider):
         paths = _local_file_paths(args[-1])
         if paths is None:
             return []
+        label, tip = _texts()
         item = Nautilus.MenuItem(
             name="Tarnowick::secure_delete",
-            label="Secure Delete with Tarnowick",
-            tip="Destroy the selected files with Tarnowick; each is confirmed first",
+            label=label,
+            tip=tip,
             icon="com.halmere.tarnowick",
         )
         item.connect("activate", self._activate, paths)

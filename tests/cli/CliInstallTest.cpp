@@ -82,6 +82,20 @@ TEST_F(CliInstallTest, TheProgramIsInstalledAndNeedsNoDisplayLibraries)
     EXPECT_EQ(version.out, "tarnowick-cli 1.0\n");
 }
 
+TEST_F(CliInstallTest, TheInstalledProgramFindsItsTranslationBesideItself)
+{
+    ASSERT_TRUE(Exists(Prefix("share/tarnowick/translations/tarnowick_de.qm")));
+    const std::string program = Quoted(Prefix("bin/tarnowick-cli"));
+    const Shell german =
+        RunShell("env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 LANGUAGE=de:en " + program + " --help", scratch);
+    EXPECT_EQ(german.status, 0) << german.err;
+    EXPECT_EQ(german.out.rfind("Aufruf: tarnowick-cli", 0), 0u) << german.out;
+    // English before German in the list: English.
+    const Shell english =
+        RunShell("env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 LANGUAGE=en:de " + program + " --help", scratch);
+    EXPECT_EQ(english.out.rfind("Usage: tarnowick-cli", 0), 0u) << english.out;
+}
+
 TEST_F(CliInstallTest, BothManualPagesAreInstalledAndReadableWithMan)
 {
     if (!HaveTool("man"))
