@@ -696,7 +696,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     <name>tw::CommandTable</name>
     <message>
         <source>&amp;Secure Delete File	Ctrl+D</source>
-        <translation>&amp;Datei sicher löschen	Ctrl+D</translation>
+        <translation>&amp;Datei sicher löschen	Strg+D</translation>
     </message>
     <message>
         <source>Secure Delete File</source>
@@ -708,7 +708,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Secure Delete &amp;Cache	Ctrl+C</source>
-        <translation>&amp;Cache sicher löschen	Ctrl+C</translation>
+        <translation>&amp;Cache sicher löschen	Strg+C</translation>
     </message>
     <message>
         <source>Secure Delete Internet Cache</source>
@@ -720,7 +720,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Secure Delete Temp Files	Ctrl+T</source>
-        <translation>Temporäre Dateien sicher löschen	Ctrl+T</translation>
+        <translation>Temporäre Dateien sicher löschen	Strg+T</translation>
     </message>
     <message>
         <source>Secure Delete Temporary Files</source>
@@ -732,7 +732,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Secure Delete &amp;Other	Ctrl+O</source>
-        <translation>&amp;Weiteres Verzeichnis sicher löschen	Ctrl+O</translation>
+        <translation>&amp;Weiteres Verzeichnis sicher löschen	Strg+O</translation>
     </message>
     <message>
         <source>Secure Delete Other Directory</source>
@@ -744,7 +744,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Secure Delete &amp;Preferences	Ctrl+P</source>
-        <translation>Nach &amp;Einstellungen sicher löschen	Ctrl+P</translation>
+        <translation>Nach &amp;Einstellungen sicher löschen	Strg+P</translation>
     </message>
     <message>
         <source>Secure Delete by User Preferences</source>
@@ -756,7 +756,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Overcommit Swapfile	Ctrl+S</source>
-        <translation>Auslagerung überfüllen	Ctrl+S</translation>
+        <translation>Auslagerung überfüllen	Strg+S</translation>
     </message>
     <message>
         <source>Overcommit Swapfile</source>
@@ -768,7 +768,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Secure Empty Space	Ctrl+E</source>
-        <translation>Freien Speicherplatz sicher löschen	Ctrl+E</translation>
+        <translation>Freien Speicherplatz sicher löschen	Strg+E</translation>
     </message>
     <message>
         <source>Secure Empty Space on Disk</source>
@@ -780,7 +780,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Save &amp;Report...	Ctrl+Shift+S</source>
-        <translation>Bericht &amp;speichern...	Ctrl+Shift+S</translation>
+        <translation>Bericht &amp;speichern...	Strg+Umschalt+S</translation>
     </message>
     <message>
         <source>Save the record of this session as a destruction report</source>
@@ -804,7 +804,7 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     </message>
     <message>
         <source>Preferences	Ctrl+R</source>
-        <translation>Einstellungen	Ctrl+R</translation>
+        <translation>Einstellungen	Strg+R</translation>
     </message>
     <message>
         <source>Enter Preferences</source>
