@@ -3,6 +3,7 @@
 
 #include "app/ItemReport.h"
 #include "app/Translations.h"
+#include "disk/FillProgress.h"
 
 #include <QCoreApplication>
 
@@ -47,23 +48,8 @@ std::string TerminalText(const std::string& bytes)
 
 std::string FormatBytes(uint64_t bytes)
 {
-    static const char* const units[] = {"B", "KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
-    if (bytes < 1024)
-        return std::to_string(bytes) + " B";
-    double value = double(bytes);
-    size_t unit = 0;
-    while (value >= 1024 && unit + 1 < std::size(units)) {
-        value /= 1024;
-        ++unit;
-    }
-    // 1023.96 KiB is written as 1.0 MiB, never as 1024.0 KiB.
-    if (value >= 1023.95 && unit + 1 < std::size(units)) {
-        value /= 1024;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
-    return text;
+    // The same figures the window's Working line shows.
+    return tw::FormatBytes(bytes);
 }
 
 std::string FormatDuration(double seconds)

@@ -15,7 +15,8 @@ namespace tw::cli {
 // back into the same bytes.
 std::string TerminalText(const std::string& bytes);
 
-// "0 B", "1023 B", "1.0 KiB", "12.5 MiB", "3.2 GiB", "1.1 TiB".
+// "0 B", "1023 B", "1.0 KiB", "12.5 MiB", "350 GiB": binary units, one
+// decimal below a hundred, as the Working window writes them.
 std::string FormatBytes(uint64_t bytes);
 
 // "less than a second", "12 s", "3 min 5 s", "2 h 7 min"; "an unknown time"
