@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -237,6 +238,20 @@ int RunCommand(const std::string& command)
 {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::pair<std::string, int> Capture(const std::string& command)
+{
+    std::string out;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return {out, -1};
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        out.append(buf.data(), n);
+    const int status = pclose(pipe);
+    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
 TmpfsMount::TmpfsMount(const std::string& size)

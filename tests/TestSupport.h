@@ -159,6 +159,8 @@ gid_t NobodyGid();
 // True when `needle` occurs anywhere in the file (read in chunks).
 bool FileContains(const std::string& path, const std::string& needle);
 int RunCommand(const std::string& command);  // system(), exit status
+// Standard output and error of a shell command together, and its exit status.
+std::pair<std::string, int> Capture(const std::string& command);
 
 } // namespace tw::test
 

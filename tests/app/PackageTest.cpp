@@ -14,26 +14,12 @@
 namespace tw {
 namespace {
 
+using test::Capture;
 using test::TempDir;
 
 bool HaveTool(const std::string& name)
 {
     return test::RunCommand("command -v " + name + " >/dev/null 2>&1") == 0;
-}
-
-// Standard output and error of a shell command, and its exit status.
-std::pair<std::string, int> Capture(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return {out, -1};
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        out.append(buf.data(), n);
-    const int status = pclose(pipe);
-    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
 std::vector<std::string> Lines(const std::string& text)
