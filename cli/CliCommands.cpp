@@ -201,6 +201,12 @@ int RunCli(const std::vector<std::string>& args)
     if (options.onError == OnError::Ask && !interactive)
         return UsageError(tw::cli::CommandWords::tr("--on-error=ask needs a terminal on standard input").toStdString());
 
+    // What a killed run left behind comes back first, as when the window
+    // starts: named fillers on every drive, a lowered ext4 reserve. A dry
+    // run changes nothing, so it leaves them to the next real run.
+    if (!options.dryRun)
+        GiveBackLeftovers(drives);
+
     CTerminalHost::Config config;
     config.command = options.commandName + (options.command == CliCommand::Sweep ? " " + options.sweepName : "");
     config.interactive = interactive;

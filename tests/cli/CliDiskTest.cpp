@@ -92,6 +92,35 @@ TEST_F(CliDiskTest, WithoutLettersTheDrivesLastChosenInTheWindowAreWiped)
     EXPECT_EQ(CSettings::Read(Setting::Drives2), volume.LetterText() + "!");
 }
 
+// A fill that was killed left a named filler (FAT has no other kind): the
+// next headless run gives it back before it does anything else, as the
+// window does when it starts; a dry run changes nothing.
+TEST_F(CliDiskTest, AFillerAKilledRunLeftIsGivenBackAtTheNextRun)
+{
+    LetteredVolume volume(16);
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    const std::string filler = volume.Path() + "/" + kFillerPrefix + "0123456789abcdef";
+    const std::string notes = volume.Path() + "/" + kFillerPrefix + "notes.txt";
+    WriteFile(filler, std::string(1 << 20, 'F'));
+    WriteFile(notes, "the user's own file");
+    ASSERT_EQ(chmod(filler.c_str(), 0600), 0);
+    test::TempDir temp;
+    CSettings::Write(Setting::TemporaryPath, temp.Path());
+    CSettings::Write(Setting::AllTemporary, "TRUE");
+
+    const CliResult dry = RunCli({{"sweep", "temp", "--dry-run", "-q"}});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(access(filler.c_str(), F_OK), 0) << "a dry run removed a leftover filler";
+
+    const unsigned long long freeBefore = FreeBytes(volume.Path());
+    const CliResult run = RunCli({{"sweep", "temp", "-q"}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(access(filler.c_str(), F_OK), 0) << "the leftover filler is still there";
+    EXPECT_GE(FreeBytes(volume.Path()), freeBefore + (1 << 20));
+    EXPECT_EQ(ReadFile(notes), "the user's own file");
+}
+
 TEST_F(CliDiskTest, ADriveThatIsNotThereIsLeftOrStopsTheCommand)
 {
     const CliResult skipped = RunCli({{"empty-space", "--json", "z"}});
