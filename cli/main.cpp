@@ -3,6 +3,7 @@
 // and configuration-management tools.
 #include "app/Translations.h"
 #include "cli/CliCommands.h"
+#include "platform/GiveBack.h"
 #include "platform/StopSignal.h"
 #include "platform/Terminal.h"
 
@@ -13,6 +14,9 @@ int main(int argc, char** argv)
     // A signal from now on stops the command between two files (or two
     // writes of a fill) and lets it clean up, as Cancel Operation would.
     tw::InstallStopSignals();
+    // A crash or an abort still gives back what a fill holds (named fillers,
+    // a lowered ext4 reserve) before the process dies of it.
+    tw::InstallLastResort();
     tw::IgnoreBrokenPipe();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Halmere"));

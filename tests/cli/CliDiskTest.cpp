@@ -6,9 +6,11 @@
 #include "tests/cli/CliFixture.h"
 
 #include "platform/Filler.h"
+#include "platform/Reserve.h"
 
 #include <csignal>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <thread>
 
@@ -167,6 +169,41 @@ TEST_F(CliDiskTest, SigtermDuringTheFillLeavesNothingBehind)
     EXPECT_EQ(Str(json.summary, "signal"), "SIGTERM");
     EXPECT_TRUE(FillersIn(volume.Path()).empty());
     EXPECT_EQ(FreeBytes(volume.Path()), freeBefore) << "space still taken after the program ended";
+}
+
+// A crash in the middle of a root fill on ext4: the reserve the fill had
+// lowered is back the moment the process has died, not only at the next
+// start, and the kernel has freed the unnamed fillers.
+TEST_F(CliDiskTest, ACrashDuringTheFillGivesTheReserveBackAtOnce)
+{
+    LetteredVolume volume(384);
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    struct stat st {};
+    ASSERT_EQ(stat(volume.Path().c_str(), &st), 0);
+    const std::string reserveFile = ReserveFileOf(st.st_dev);
+    if (reserveFile.empty() || geteuid() != 0)
+        GTEST_SKIP() << "no ext4 reserve to lower here (needs root and /sys/fs/ext4)";
+    const std::string reserveBefore = ReadFile(reserveFile);
+    ASSERT_NE(reserveBefore, "0\n");
+    const unsigned long long freeBefore = FreeBytes(volume.Path());
+
+    CliChild child({{"empty-space", "--json", volume.LetterText()}});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    bool lowered = false;
+    while (!lowered && std::chrono::steady_clock::now() < deadline) {
+        child.Drain();
+        lowered = ReadFile(reserveFile) == "0\n" && FreeBytes(volume.Path()) < freeBefore / 2;
+        if (!lowered)
+            std::this_thread::yield();
+    }
+    ASSERT_TRUE(lowered) << "the fill never lowered the reserve and took half the volume";
+    child.Signal(SIGSEGV);
+    const CliResult result = child.Wait();
+
+    EXPECT_EQ(result.status, 128 + SIGSEGV) << result.err;
+    EXPECT_EQ(ReadFile(reserveFile), reserveBefore);
+    EXPECT_EQ(FreeBytes(volume.Path()), freeBefore) << "space still taken after the program died";
 }
 
 TEST_F(CliDiskTest, DrivesListsLettersMountPointsFileSystemsAndSpace)
