@@ -246,8 +246,9 @@ protected:
         m_opened << QStringLiteral("CAboutDlg");
         CSettings::Write(Setting::TemporaryPath, m_work->Path());
         Run(ID_VIEW_PREVIEW, [](QDialog& d) {
-            if (auto* preview = qobject_cast<CPreviewWindow*>(&d))
+            if (auto* preview = qobject_cast<CPreviewWindow*>(&d)) {
                 EXPECT_TRUE(QTest::qWaitFor([&] { return preview->HasEnded(); }, 60000));
+            }
             return int(QDialog::Rejected);
         });
         // The preview collected before its walk ended: once more, at the end.
@@ -366,8 +367,9 @@ TEST_F(LanguageTest, InCEveryTextIsExactlyTheEnglishOne)
         if (!action || !info.menuText)
             continue;
         EXPECT_EQ(action->text(), QString::fromUtf8(info.menuText));
-        if (info.prompt)
+        if (info.prompt) {
             EXPECT_EQ(action->statusTip(), QString::fromUtf8(info.prompt));
+        }
     }
     if (RunCommand("command -v pdftotext >/dev/null 2>&1") == 0) {
         const std::string report = SavedReportText();

@@ -92,7 +92,7 @@ protected:
     {
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w)) << expected.toStdString();
-        QTest::qWaitFor([&] { return m_x.NetWmName(w->winId()) == expected; }, 3000);
+        (void)QTest::qWaitFor([&] { return m_x.NetWmName(w->winId()) == expected; }, 3000);
         EXPECT_EQ(m_x.NetWmName(w->winId()), expected);
     }
 
@@ -129,8 +129,8 @@ TEST_F(X11Test, EveryWindowsCaptionIsExactlyItsOwn)
 
     QString boxCaption;
     SetModalHook([&](QDialog& box) {
-        QTest::qWaitForWindowExposed(&box);
-        QTest::qWaitFor([&] { return !m_x.NetWmName(box.winId()).isEmpty(); }, 3000);
+        (void)QTest::qWaitForWindowExposed(&box);
+        (void)QTest::qWaitFor([&] { return !m_x.NetWmName(box.winId()).isEmpty(); }, 3000);
         boxCaption = m_x.NetWmName(box.winId());
         return int(QMessageBox::Ok);
     });
@@ -161,23 +161,23 @@ TEST_F(X11Test, KeyPanesShowOnlyTheLocksThatAreOn)
     };
 
     set(false, false, false);
-    QTest::qWaitFor([&] { return panes() == QStringList{QString(), QString(), QString()}; }, 3000);
+    (void)QTest::qWaitFor([&] { return panes() == QStringList{QString(), QString(), QString()}; }, 3000);
     EXPECT_EQ(panes(), (QStringList{QString(), QString(), QString()}));
 
     set(true, false, false);
-    QTest::qWaitFor([&] { return pane("ID_INDICATOR_CAP") == QStringLiteral("CAP"); }, 3000);
+    (void)QTest::qWaitFor([&] { return pane("ID_INDICATOR_CAP") == QStringLiteral("CAP"); }, 3000);
     EXPECT_EQ(panes(), (QStringList{QStringLiteral("CAP"), QString(), QString()}));
 
     set(true, true, false);
-    QTest::qWaitFor([&] { return pane("ID_INDICATOR_NUM") == QStringLiteral("NUM"); }, 3000);
+    (void)QTest::qWaitFor([&] { return pane("ID_INDICATOR_NUM") == QStringLiteral("NUM"); }, 3000);
     EXPECT_EQ(panes(), (QStringList{QStringLiteral("CAP"), QStringLiteral("NUM"), QString()}));
 
     set(false, true, true);
-    QTest::qWaitFor([&] { return pane("ID_INDICATOR_SCRL") == QStringLiteral("SCRL"); }, 3000);
+    (void)QTest::qWaitFor([&] { return pane("ID_INDICATOR_SCRL") == QStringLiteral("SCRL"); }, 3000);
     EXPECT_EQ(panes(), (QStringList{QString(), QStringLiteral("NUM"), QStringLiteral("SCRL")}));
 
     set(false, false, false);
-    QTest::qWaitFor([&] { return panes() == QStringList{QString(), QString(), QString()}; }, 3000);
+    (void)QTest::qWaitFor([&] { return panes() == QStringList{QString(), QString(), QString()}; }, 3000);
     EXPECT_EQ(panes(), (QStringList{QString(), QString(), QString()}));
 }
 
