@@ -43,12 +43,6 @@ size_t Utf8SequenceAt(const std::string& s, size_t i)
     return length;
 }
 
-QString EscapedText(const std::string& bytes)
-{
-    const std::string text = EscapeBytes(bytes);
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 } // namespace
 
 std::string EscapeBytes(const std::string& bytes)
@@ -101,6 +95,12 @@ std::optional<std::string> UnescapeBytes(const std::string& text)
         return std::nullopt;
     }
     return out;
+}
+
+QString EscapedText(const std::string& bytes)
+{
+    const std::string text = EscapeBytes(bytes);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 const char* ItemKindName(ItemKind kind)

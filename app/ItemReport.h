@@ -6,6 +6,7 @@
 #include "app/OperationHost.h"
 
 #include <QJsonObject>
+#include <QString>
 
 #include <optional>
 #include <string>
@@ -19,6 +20,8 @@ namespace tw {
 std::string EscapeBytes(const std::string& bytes);
 // The bytes back; nothing when `text` is not a valid escaped form.
 std::optional<std::string> UnescapeBytes(const std::string& text);
+// The escaped form as a QString, for JSON, CSV and the PDF report.
+QString EscapedText(const std::string& bytes);
 
 // "file", "drive" or "memory".
 const char* ItemKindName(ItemKind kind);

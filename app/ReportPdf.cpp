@@ -22,13 +22,7 @@ namespace tw {
 
 namespace {
 
-QString Text(const std::string& bytes)
-{
-    const std::string escaped = EscapeBytes(bytes);
-    return QString::fromUtf8(escaped.data(), qsizetype(escaped.size()));
-}
-
-QString Html(const std::string& bytes) { return Text(bytes).toHtmlEscaped(); }
+QString Html(const std::string& bytes) { return EscapedText(bytes).toHtmlEscaped(); }
 
 // The report's words, in the user's language.
 struct PdfText {
@@ -237,13 +231,13 @@ bool WriteReportPdf(const CSessionRecord& record, const ReportHeading& heading, 
         for (size_t i = 0; i < record.CommandCount(); ++i) {
             const RecordedCommand c = record.Command(i);
             items.Heading(tw::PdfText::tr("%1, started %2, ended %3: %4")
-                              .arg(Text(c.name), ShownTime(c.started), ShownTime(c.ended),
-                                   Text(SummaryText(c.counts, true))));
+                              .arg(EscapedText(c.name), ShownTime(c.started), ShownTime(c.ended),
+                                   EscapedText(SummaryText(c.counts, true))));
             record.ForEachItem(i, [&](const ItemResult& item) {
                 const QString result = item.destroyed ? tw::PdfText::tr("destroyed") : LeftText(item.cause);
                 const QString size = item.size > 0 ? QString::fromStdString(FormatSize(item.size)) : QString();
-                const QString what = item.kind == ItemKind::Memory ? tw::PdfText::tr("memory held") : Text(item.path);
-                items.Item(result, size, what, Text(item.message));
+                const QString what = item.kind == ItemKind::Memory ? tw::PdfText::tr("memory held") : EscapedText(item.path);
+                items.Item(result, size, what, EscapedText(item.message));
             });
             if (c.counts.unlisted > 0)
                 items.Note(tw::PdfText::tr("%n more items destroyed (%1) are not listed.", nullptr,

@@ -17,12 +17,6 @@ namespace tw {
 
 namespace {
 
-QString Text(const std::string& bytes)
-{
-    const std::string escaped = EscapeBytes(bytes);
-    return QString::fromUtf8(escaped.data(), qsizetype(escaped.size()));
-}
-
 const char* MethodName(RecordMethod method)
 {
     switch (method) {
@@ -162,17 +156,17 @@ QString IsoTime(const QDateTime& time)
 QByteArray ReportJson(const CSessionRecord& record, const ReportHeading& heading)
 {
     QJsonObject root;
-    root.insert(QStringLiteral("program"), Text(heading.program));
-    root.insert(QStringLiteral("version"), Text(heading.version));
-    root.insert(QStringLiteral("host"), Text(heading.host));
-    root.insert(QStringLiteral("user"), Text(heading.user));
+    root.insert(QStringLiteral("program"), EscapedText(heading.program));
+    root.insert(QStringLiteral("version"), EscapedText(heading.version));
+    root.insert(QStringLiteral("host"), EscapedText(heading.host));
+    root.insert(QStringLiteral("user"), EscapedText(heading.user));
     root.insert(QStringLiteral("created"), IsoTime(heading.created));
 
     QJsonArray commands;
     for (size_t i = 0; i < record.CommandCount(); ++i) {
         const RecordedCommand command = record.Command(i);
         QJsonObject c;
-        c.insert(QStringLiteral("name"), Text(command.name));
+        c.insert(QStringLiteral("name"), EscapedText(command.name));
         c.insert(QStringLiteral("started"), IsoTime(command.started));
         c.insert(QStringLiteral("ended"), command.ended.isValid() ? QJsonValue(IsoTime(command.ended)) : QJsonValue());
         c.insert(QStringLiteral("method"), MethodJson(command.method));
@@ -200,13 +194,13 @@ QByteArray ReportCsv(const CSessionRecord& record)
                  QStringLiteral("size"), QStringLiteral("result"), QStringLiteral("cause"), QStringLiteral("message")});
     for (size_t i = 0; i < record.CommandCount(); ++i) {
         const RecordedCommand command = record.Command(i);
-        const QString name = Text(command.name);
+        const QString name = EscapedText(command.name);
         const QString started = IsoTime(command.started);
         record.ForEachItem(i, [&](const ItemResult& item) {
-            CsvRow(out, {name, started, QString::fromLatin1(ItemKindName(item.kind)), Text(item.path),
+            CsvRow(out, {name, started, QString::fromLatin1(ItemKindName(item.kind)), EscapedText(item.path),
                          QString::number(item.size),
                          item.destroyed ? QStringLiteral("destroyed") : QStringLiteral("left"),
-                         QString::number(item.cause), Text(item.message)});
+                         QString::number(item.cause), EscapedText(item.message)});
         });
         // Items past the listing limit still count: one row says how many.
         if (command.counts.unlisted > 0)

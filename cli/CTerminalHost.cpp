@@ -42,12 +42,6 @@ std::string TerminalLines(const std::string& text)
     }
 }
 
-QString JsonText(const std::string& bytes)
-{
-    const std::string escaped = EscapeBytes(bytes);
-    return QString::fromUtf8(escaped.data(), qsizetype(escaped.size()));
-}
-
 std::string JsonLine(const QJsonObject& object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
@@ -372,12 +366,12 @@ int CTerminalHost::Finish()
         if (stopped && std::string(stopped) == "signal")
             summary.insert(QStringLiteral("signal"), QString::fromStdString(SignalName(StopSignalNumber(), false)));
         if (!m_strFatal.empty())
-            summary.insert(QStringLiteral("error"), JsonText(m_strFatal));
+            summary.insert(QStringLiteral("error"), EscapedText(m_strFatal));
         QJsonArray messages, warnings;
         for (const std::string& m : m_messages)
-            messages.append(JsonText(m));
+            messages.append(EscapedText(m));
         for (const std::string& w : m_warnings)
-            warnings.append(JsonText(w));
+            warnings.append(EscapedText(w));
         summary.insert(QStringLiteral("messages"), messages);
         summary.insert(QStringLiteral("warnings"), warnings);
         Out(JsonLine(summary));

@@ -3,13 +3,10 @@
 
 #include "app/ItemReport.h"
 #include "app/Translations.h"
-#include "disk/FillProgress.h"
 
 #include <QCoreApplication>
 
 #include <cmath>
-#include <cstdio>
-#include <iterator>
 
 namespace tw::cli {
 
@@ -44,12 +41,6 @@ std::string TerminalText(const std::string& bytes)
         }
     }
     return out;
-}
-
-std::string FormatBytes(uint64_t bytes)
-{
-    // The same figures the window's Working line shows.
-    return tw::FormatBytes(bytes);
 }
 
 std::string FormatDuration(double seconds)

@@ -3,6 +3,9 @@
 // person reading a terminal or a log.
 #pragma once
 
+// Sizes are written as the Working window writes them: tw::FormatBytes.
+#include "disk/FillProgress.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,10 +17,6 @@ namespace tw::cli {
 // name can neither move the cursor nor break a line. UnescapeBytes turns it
 // back into the same bytes.
 std::string TerminalText(const std::string& bytes);
-
-// "0 B", "1023 B", "1.0 KiB", "12.5 MiB", "350 GiB": binary units, one
-// decimal below a hundred, as the Working window writes them.
-std::string FormatBytes(uint64_t bytes);
 
 // "less than a second", "12 s", "3 min 5 s", "2 h 7 min"; "an unknown time"
 // for what is not a finite number. These and the counts below are in the
