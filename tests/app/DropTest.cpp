@@ -8,6 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "app/ModalSeam.h"
+#include "tests/MainFrameSupport.h"
 #include "tests/TestSupport.h"
 #include "wipe/CConfirm.h"
 
@@ -26,16 +27,9 @@
 
 using namespace tw;
 
-namespace {
+using test::MakeFrame;
 
-std::unique_ptr<CMainFrame> MakeFrame()
-{
-    auto drives = std::make_unique<test::FakeDriveTable>();
-    drives->roots['C'] = "/";
-    auto frame = std::make_unique<CMainFrame>(std::move(drives));
-    frame->show();
-    return frame;
-}
+namespace {
 
 // "file://" and the path with every byte that is not plain ASCII escaped,
 // as file managers write a uri-list.

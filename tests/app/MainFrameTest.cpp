@@ -9,6 +9,7 @@
 #include "platform/FileError.h"
 #include "prefs/Settings.h"
 #include "sweep/CProgressBox.h"
+#include "tests/MainFrameSupport.h"
 #include "tests/TestSupport.h"
 
 #include <QAction>
@@ -30,16 +31,9 @@
 
 using namespace tw;
 
-namespace {
+using test::MakeFrame;
 
-std::unique_ptr<CMainFrame> MakeFrame()
-{
-    auto drives = std::make_unique<test::FakeDriveTable>();
-    drives->roots['C'] = "/";
-    auto frame = std::make_unique<CMainFrame>(std::move(drives));
-    frame->show();
-    return frame;
-}
+namespace {
 
 struct Row {
     int id;
