@@ -240,6 +240,19 @@ int RunCommand(const std::string& command)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+ItemResult MakeItem(ItemKind kind, const std::string& path, uint64_t size, bool destroyed, int cause,
+                    const std::string& message)
+{
+    ItemResult item;
+    item.kind = kind;
+    item.path = path;
+    item.size = size;
+    item.destroyed = destroyed;
+    item.cause = cause;
+    item.message = message;
+    return item;
+}
+
 std::pair<std::string, int> Capture(const std::string& command)
 {
     std::string out;

@@ -40,6 +40,10 @@ std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);  // lstat succeeds
 std::string Pattern(size_t length);     // what the wiper writes over `length` bytes
 
+// One item's outcome, as an operation reports it to its host.
+ItemResult MakeItem(ItemKind kind, const std::string& path, uint64_t size, bool destroyed, int cause = 0,
+                    const std::string& message = "");
+
 // Empties the settings store of this test program.
 void ClearSettings();
 

@@ -25,14 +25,7 @@ namespace {
 ItemResult Item(ItemKind kind, const std::string& path, uint64_t size, bool destroyed, int cause = 0,
                 const std::string& message = "")
 {
-    ItemResult item;
-    item.kind = kind;
-    item.path = path;
-    item.size = size;
-    item.destroyed = destroyed;
-    item.cause = cause;
-    item.message = message;
-    return item;
+    return test::MakeItem(kind, path, size, destroyed, cause, message);
 }
 
 // Two commands: files with an awkward name, and a free-space wipe.

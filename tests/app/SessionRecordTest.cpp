@@ -3,6 +3,7 @@
 // limit that keeps a huge sweep cheap without losing a left file, and items
 // arriving from another thread while the record is read.
 #include "app/SessionRecord.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,28 +16,15 @@ namespace {
 
 ItemResult File(const std::string& path, uint64_t size, bool destroyed, int cause = 0, const std::string& message = "")
 {
-    ItemResult item;
-    item.path = path;
-    item.size = size;
-    item.destroyed = destroyed;
-    item.cause = cause;
-    item.message = message;
-    return item;
+    return test::MakeItem(ItemKind::File, path, size, destroyed, cause, message);
 }
 
 ItemResult Drive(const std::string& path, uint64_t size, bool wiped)
 {
-    ItemResult item = File(path, size, wiped);
-    item.kind = ItemKind::Drive;
-    return item;
+    return test::MakeItem(ItemKind::Drive, path, size, wiped);
 }
 
-ItemResult Memory(uint64_t size)
-{
-    ItemResult item = File("", size, true);
-    item.kind = ItemKind::Memory;
-    return item;
-}
+ItemResult Memory(uint64_t size) { return test::MakeItem(ItemKind::Memory, "", size, true); }
 
 } // namespace
 
