@@ -175,11 +175,11 @@ QVariant CRecordModel::ItemData(int group, int row, int column, int role) const
     case ColumnItem:
         return item.kind == ItemKind::Memory ? tr("Memory held") : ShowText(item.path);
     case ColumnSize:
-        return item.size > 0 || item.destroyed ? QString::fromStdString(FormatSize(item.size)) : QString();
+        return item.size > 0 || item.destroyed || item.removed ? QString::fromStdString(FormatSize(item.size)) : QString();
     case ColumnResult:
-        return item.destroyed ? tr("destroyed") : tr("left");
+        return item.destroyed ? tr("destroyed") : item.removed ? tr("removed") : tr("left");
     case ColumnCause:
-        return item.destroyed || item.cause == 0 ? QString() : QString::number(item.cause);
+        return item.destroyed || item.removed || item.cause == 0 ? QString() : QString::number(item.cause);
     case ColumnMessage:
         return ShowText(item.message);
     default:

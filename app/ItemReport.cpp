@@ -119,7 +119,7 @@ QJsonObject ItemToJson(const ItemResult& item)
     o.insert(QStringLiteral("kind"), QString::fromLatin1(ItemKindName(item.kind)));
     o.insert(QStringLiteral("path"), EscapedText(item.path));
     o.insert(QStringLiteral("size"), qint64(item.size));
-    o.insert(QStringLiteral("result"), item.destroyed ? QStringLiteral("destroyed") : QStringLiteral("left"));
+    o.insert(QStringLiteral("result"), QString::fromLatin1(ResultName(item)));
     o.insert(QStringLiteral("cause"), item.cause);
     o.insert(QStringLiteral("message"), EscapedText(item.message));
     return o;

@@ -50,10 +50,23 @@ struct ItemResult {
     std::string path;        // file: full path (bytes); drive: letter and mount point
     uint64_t size = 0;       // bytes overwritten, written into free space, or held
     bool destroyed = false;  // true: gone (file), overwritten (free space), held (memory)
+    // A file removed, its contents overwritten in place, where old copies
+    // stay that the overwrite cannot reach (a copy-on-write volume, an
+    // overlay's lower layer): gone from its folder, not destroyed. Never
+    // together with `destroyed`.
+    bool removed = false;
+    char drive = 0;          // a removed file: the drive whose free-space wipe reaches the old copies, or 0
     int cause = 0;           // file error cause code when the item was left
     bool kept = false;       // left by the user's own answer (No, Cancel), not by a failure
     std::string message;     // what the user was told about a left item
 };
+
+// "destroyed", "removed" or "left": the result as the reports and
+// tarnowick-cli --json write it.
+inline const char* ResultName(const ItemResult& item)
+{
+    return item.destroyed ? "destroyed" : item.removed ? "removed" : "left";
+}
 
 class IOperationHost {
 public:

@@ -234,7 +234,9 @@ bool WriteReportPdf(const CSessionRecord& record, const ReportHeading& heading, 
                               .arg(EscapedText(c.name), ShownTime(c.started), ShownTime(c.ended),
                                    EscapedText(SummaryText(c.counts, true))));
             record.ForEachItem(i, [&](const ItemResult& item) {
-                const QString result = item.destroyed ? tw::PdfText::tr("destroyed") : LeftText(item.cause);
+                const QString result = item.destroyed ? tw::PdfText::tr("destroyed")
+                                     : item.removed ? tw::PdfText::tr("removed")
+                                                    : LeftText(item.cause);
                 const QString size = item.size > 0 ? QString::fromStdString(FormatSize(item.size)) : QString();
                 const QString what = item.kind == ItemKind::Memory ? tw::PdfText::tr("memory held") : EscapedText(item.path);
                 items.Item(result, size, what, EscapedText(item.message));

@@ -33,6 +33,8 @@ QJsonObject CountsJson(const RecordCounts& c)
     o.insert(QStringLiteral("filesDestroyed"), qint64(c.filesDestroyed));
     o.insert(QStringLiteral("bytesDestroyed"), qint64(c.bytesDestroyed));
     o.insert(QStringLiteral("filesLeft"), qint64(c.filesLeft));
+    o.insert(QStringLiteral("filesRemoved"), qint64(c.filesRemoved));
+    o.insert(QStringLiteral("bytesRemoved"), qint64(c.bytesRemoved));
     o.insert(QStringLiteral("drivesOverwritten"), qint64(c.drivesWiped));
     o.insert(QStringLiteral("bytesWrittenToFreeSpace"), qint64(c.bytesWritten));
     o.insert(QStringLiteral("drivesLeft"), qint64(c.drivesLeft));
@@ -199,7 +201,7 @@ QByteArray ReportCsv(const CSessionRecord& record)
         record.ForEachItem(i, [&](const ItemResult& item) {
             CsvRow(out, {name, started, QString::fromLatin1(ItemKindName(item.kind)), EscapedText(item.path),
                          QString::number(item.size),
-                         item.destroyed ? QStringLiteral("destroyed") : QStringLiteral("left"),
+                         QString::fromLatin1(ResultName(item)),
                          QString::number(item.cause), EscapedText(item.message)});
         });
         // Items past the listing limit still count: one row says how many.

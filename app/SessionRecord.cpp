@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -31,6 +32,13 @@ void RecordCounts::Add(const ItemResult& item)
         if (item.destroyed) {
             ++filesDestroyed;
             bytesDestroyed += item.size;
+        } else if (item.removed) {
+            ++filesRemoved;
+            bytesRemoved += item.size;
+            if (item.drive && removedDrives.find(item.drive) == std::string::npos) {
+                removedDrives += item.drive;
+                std::sort(removedDrives.begin(), removedDrives.end());
+            }
         } else {
             ++filesLeft;
         }
@@ -55,6 +63,12 @@ RecordCounts& RecordCounts::operator+=(const RecordCounts& o)
     filesDestroyed += o.filesDestroyed;
     bytesDestroyed += o.bytesDestroyed;
     filesLeft += o.filesLeft;
+    filesRemoved += o.filesRemoved;
+    bytesRemoved += o.bytesRemoved;
+    for (const char letter : o.removedDrives)
+        if (removedDrives.find(letter) == std::string::npos)
+            removedDrives += letter;
+    std::sort(removedDrives.begin(), removedDrives.end());
     drivesWiped += o.drivesWiped;
     bytesWritten += o.bytesWritten;
     drivesLeft += o.drivesLeft;
@@ -67,7 +81,7 @@ RecordCounts& RecordCounts::operator+=(const RecordCounts& o)
 
 bool RecordCounts::Nothing() const
 {
-    return filesDestroyed == 0 && filesLeft == 0 && drivesWiped == 0 && drivesLeft == 0 && !memoryReported;
+    return filesDestroyed == 0 && filesLeft == 0 && filesRemoved == 0 && drivesWiped == 0 && drivesLeft == 0 && !memoryReported;
 }
 
 std::string FormatSize(uint64_t bytes)
@@ -94,13 +108,39 @@ std::string SummaryText(const RecordCounts& c, bool withBytes)
     // without them "312 files destroyed, 2 left".
     const char* beforeLeft = withBytes ? "; " : ", ";
     std::vector<std::string> parts;
-    if (c.filesDestroyed > 0 || c.filesLeft > 0) {
-        std::string part = Text(
-            c.filesDestroyed == 1
-                ? QCoreApplication::translate("tw::SessionRecord", "%n file destroyed", nullptr, 1)
-                : QCoreApplication::translate("tw::SessionRecord", "%n files destroyed", nullptr, PluralCount(c.filesDestroyed)));
-        if (withBytes && c.filesDestroyed > 0)
-            part += ", " + FormatSize(c.bytesDestroyed);
+    if (c.filesDestroyed > 0 || c.filesLeft > 0 || c.filesRemoved > 0) {
+        std::string part;
+        if (c.filesDestroyed > 0 || c.filesRemoved == 0) {
+            part = Text(c.filesDestroyed == 1
+                            ? QCoreApplication::translate("tw::SessionRecord", "%n file destroyed", nullptr, 1)
+                            : QCoreApplication::translate("tw::SessionRecord", "%n files destroyed", nullptr,
+                                                          PluralCount(c.filesDestroyed)));
+            if (withBytes && c.filesDestroyed > 0)
+                part += ", " + FormatSize(c.bytesDestroyed);
+        }
+        if (c.filesRemoved > 0) {
+            // Gone from their folders, but not from the device: the user
+            // learns where the old copies are and what reaches them.
+            if (!part.empty())
+                part += "; " + Text(QCoreApplication::translate("tw::SessionRecord", "%n removed", nullptr,
+                                                                 PluralCount(c.filesRemoved)));
+            else
+                part = Text(c.filesRemoved == 1
+                                ? QCoreApplication::translate("tw::SessionRecord", "%n file removed", nullptr, 1)
+                                : QCoreApplication::translate("tw::SessionRecord", "%n files removed", nullptr,
+                                                              PluralCount(c.filesRemoved)));
+            if (withBytes)
+                part += ", " + FormatSize(c.bytesRemoved);
+            std::string drives;
+            for (const char letter : c.removedDrives)
+                drives += (drives.empty() ? "" : ", ") + std::string(1, letter) + ":";
+            part += "; "
+                + (drives.empty()
+                       ? Text(QCoreApplication::translate("tw::SessionRecord", "old copies remain"))
+                       : FillText(QCoreApplication::translate("tw::SessionRecord",
+                                                              "old copies remain until the free space of %1 is wiped"),
+                                  {drives}));
+        }
         if (c.filesLeft > 0)
             part += beforeLeft + Text(QCoreApplication::translate("tw::SessionRecord", "%n left", nullptr, PluralCount(c.filesLeft)));
         parts.push_back(part);
@@ -141,6 +181,8 @@ struct CSessionRecord::Stored {
     int32_t cause = 0;
     ItemKind kind = ItemKind::File;
     bool destroyed = false;
+    bool removed = false;
+    char drive = 0;
 };
 
 struct CSessionRecord::Entry {
@@ -192,6 +234,8 @@ void CSessionRecord::Add(const ItemResult& item)
     stored.cause = item.cause;
     stored.kind = item.kind;
     stored.destroyed = item.destroyed;
+    stored.removed = item.removed;
+    stored.drive = item.drive;
     stored.pathOffset = command.arena.size();
     stored.pathLength = uint32_t(item.path.size());
     command.arena += item.path;
@@ -222,6 +266,8 @@ ItemResult CSessionRecord::Unpack(const Entry& command, size_t row) const
     item.path.assign(command.arena, s.pathOffset, s.pathLength);
     item.size = s.size;
     item.destroyed = s.destroyed;
+    item.removed = s.removed;
+    item.drive = s.drive;
     item.cause = s.cause;
     item.message.assign(command.arena, s.messageOffset, s.messageLength);
     return item;

@@ -26,6 +26,9 @@ struct RecordCounts {
     uint64_t filesDestroyed = 0;
     uint64_t bytesDestroyed = 0;
     uint64_t filesLeft = 0;
+    uint64_t filesRemoved = 0;  // gone, but old copies remain (copy-on-write, an overlay's lower layer)
+    uint64_t bytesRemoved = 0;
+    std::string removedDrives;  // the letters whose free-space wipe reaches those copies, ascending
     uint64_t drivesWiped = 0;
     uint64_t bytesWritten = 0;  // into free space
     uint64_t drivesLeft = 0;
@@ -45,6 +48,8 @@ std::string FormatSize(uint64_t bytes);
 // What a command did in one line: "312 files destroyed, 14.2 MB; 2 left",
 // "free space of 1 drive overwritten, 3.1 GB", "held 7.9 GB of memory",
 // "nothing destroyed". Without bytes: "312 files destroyed, 2 left".
+// Removed files: "12 files removed, 3.1 MB; old copies remain until the
+// free space of D: is wiped".
 std::string SummaryText(const RecordCounts& counts, bool withBytes);
 
 // The heading of one command in the record.

@@ -222,13 +222,19 @@ void CTerminalHost::Record(const ItemResult& item)
     if (item.destroyed) {
         ++tally.destroyed;
         tally.bytes += item.size;
+    } else if (item.removed) {
+        ++tally.removed;
+        if (item.drive && m_strRemovedDrives.find(item.drive) == std::string::npos) {
+            m_strRemovedDrives += item.drive;
+            std::sort(m_strRemovedDrives.begin(), m_strRemovedDrives.end());
+        }
     } else if (!item.kept) {
         // A file the user answered No for was not left by a failure: it
         // does not make the run's status "some items were left".
         ++tally.left;
     }
     if (item.kind == ItemKind::File)
-        m_progress.ItemDone(item.destroyed ? item.size : 0);
+        m_progress.ItemDone(item.destroyed || item.removed ? item.size : 0);
     if (m_config.json && !m_config.quiet)
         Out(JsonLine(ItemToJson(item)));
 }
@@ -306,7 +312,7 @@ std::string CTerminalHost::SummaryText() const
         const auto leftText = [](uint64_t left) {
             return left ? tw::cli::HostWords::tr(", left %1").arg(left).toStdString() : std::string();
         };
-        const bool any = m_files.destroyed + m_files.left + m_drives.destroyed + m_drives.left + m_memory.destroyed > 0;
+        const bool any = m_files.destroyed + m_files.removed + m_files.left + m_drives.destroyed + m_drives.left + m_memory.destroyed > 0;
         // A command that ended at a message before touching anything
         // has nothing to count.
         if (m_files.destroyed + m_files.left > 0 || (!any && m_messages.empty()))
@@ -315,6 +321,24 @@ std::string CTerminalHost::SummaryText() const
                                          : tw::cli::HostWords::tr("Destroyed %n files (%1)%2.", nullptr,
                                                          PluralCount(m_files.destroyed)),
                                      {FormatBytes(m_files.bytes), leftText(m_files.left)}));
+        if (m_files.removed > 0) {
+            // Gone from their folders, not from the device.
+            std::string drives;
+            for (const char letter : m_strRemovedDrives)
+                drives += (drives.empty() ? "" : ", ") + std::string(1, letter) + ":";
+            const uint64_t n = m_files.removed;
+            if (drives.empty())
+                parts.push_back((n == 1 ? tw::cli::HostWords::tr("Removed 1 file; its old copies remain.")
+                                        : tw::cli::HostWords::tr("Removed %n files; old copies remain.", nullptr,
+                                                                 PluralCount(n)))
+                                    .toStdString());
+            else
+                parts.push_back(FillText(
+                    n == 1 ? tw::cli::HostWords::tr("Removed 1 file; its old copies remain until the free space of %1 is wiped.")
+                           : tw::cli::HostWords::tr("Removed %n files; old copies remain until the free space of %1 is wiped.",
+                                                    nullptr, PluralCount(n)),
+                    {drives}));
+        }
         if (m_drives.destroyed + m_drives.left > 0)
             parts.push_back(FillText(m_drives.destroyed == 1
                                          ? tw::cli::HostWords::tr("Overwrote the free space of 1 drive (%1)%2.")
@@ -342,6 +366,9 @@ int CTerminalHost::Finish()
     FlushOut();
     m_progress.Clear();
     const uint64_t left = m_files.left + m_drives.left + m_memory.left;
+    // A removed file is not destroyed: its old copies remain, so the run
+    // did not do everything it was given.
+    const uint64_t notDestroyed = left + m_files.removed;
     const char* stopped = nullptr;
     if (!m_strFatal.empty())
         stopped = "error";
@@ -349,7 +376,7 @@ int CTerminalHost::Finish()
         stopped = "signal";
     else if (m_bCancelled)
         stopped = "cancel";
-    const int status = stopped ? kExitStopped : !m_messages.empty() ? kExitUsage : left ? kExitLeft : kExitDestroyed;
+    const int status = stopped ? kExitStopped : !m_messages.empty() ? kExitUsage : notDestroyed ? kExitLeft : kExitDestroyed;
 
     if (m_config.json) {
         QJsonObject summary;
@@ -357,6 +384,7 @@ int CTerminalHost::Finish()
         summary.insert(QStringLiteral("command"), QString::fromStdString(m_config.command));
         summary.insert(QStringLiteral("dry_run"), m_config.dryRun);
         summary.insert(QStringLiteral("destroyed"), qint64(m_files.destroyed + m_drives.destroyed + m_memory.destroyed));
+        summary.insert(QStringLiteral("removed"), qint64(m_files.removed));
         summary.insert(QStringLiteral("left"), qint64(left));
         summary.insert(QStringLiteral("bytes"), qint64(m_files.bytes + m_drives.bytes + m_memory.bytes));
         summary.insert(QStringLiteral("listed"), qint64(m_nListed));

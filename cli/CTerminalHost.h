@@ -86,10 +86,12 @@ private:
 
     struct Tally {
         uint64_t destroyed = 0;
+        uint64_t removed = 0;  // files gone whose old copies remain
         uint64_t left = 0;
         uint64_t bytes = 0;  // of what was destroyed
     };
     Tally m_files, m_drives, m_memory;
+    std::string m_strRemovedDrives;  // where the removed files' old copies lie
     uint64_t m_nListed = 0;
     uint64_t m_nListedBytes = 0;
     bool m_bCancelled = false;

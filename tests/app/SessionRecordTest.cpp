@@ -68,6 +68,39 @@ TEST(SessionRecordText, SummariesSayWhatEachKindOfCommandDid)
     }
 }
 
+// A removed file is gone from its folder but not from the device: it never
+// counts as destroyed, and the summary says where the old copies are.
+TEST(SessionRecordText, RemovedFilesAreCountedApartWithTheDrivesThatHoldTheirOldCopies)
+{
+    const auto removed = [](const std::string& path, uint64_t size, char drive) {
+        ItemResult item = File(path, size, false);
+        item.removed = true;
+        item.drive = drive;
+        return item;
+    };
+    RecordCounts mixed;
+    for (const ItemResult& item : {File("/a", 14200000, true), removed("/e/b", 3000000, 'E'),
+                                   removed("/d/c", 100000, 'D'), removed("/e/d", 0, 'E'), File("/x", 0, false, 11)})
+        mixed.Add(item);
+    EXPECT_EQ(mixed.filesDestroyed, 1u);
+    EXPECT_EQ(mixed.filesRemoved, 3u);
+    EXPECT_EQ(mixed.filesLeft, 1u);
+    EXPECT_EQ(SummaryText(mixed, true),
+              "1 file destroyed, 14.2 MB; 3 removed, 3.1 MB; old copies remain until the free space of D:, E: is "
+              "wiped; 1 left");
+    EXPECT_EQ(SummaryText(mixed, false),
+              "1 file destroyed; 3 removed; old copies remain until the free space of D:, E: is wiped, 1 left");
+
+    RecordCounts overlay;
+    overlay.Add(removed("/merged/a", 10, 0));
+    EXPECT_EQ(SummaryText(overlay, true), "1 file removed, 10 bytes; old copies remain");
+    RecordCounts both = overlay;
+    both += mixed;
+    EXPECT_EQ(both.removedDrives, "DE");
+    EXPECT_EQ(both.filesRemoved, 4u);
+    EXPECT_FALSE(overlay.Nothing());
+}
+
 TEST(SessionRecord, CommandsKeepTheirItemsInOrderWithTimesAndFigures)
 {
     CSessionRecord record;
