@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 namespace tw {
@@ -84,6 +85,21 @@ struct Operation {
         host.Warning(CopyOnWriteWarning(path, fsName));
     }
     bool m_bCopyOnWriteWarned = false;
+
+    // Once per command, before the first file whose original an overlay's
+    // lower layer keeps is touched.
+    void WarnOverlay(const std::string& path)
+    {
+        if (m_bOverlayWarned)
+            return;
+        m_bOverlayWarned = true;
+        host.Warning(OverlayWarning(path));
+    }
+    bool m_bOverlayWarned = false;
+
+    // The drive letter of each volume (st_dev) a removed file lay on, found
+    // once per command (0: the volume is no drive).
+    std::map<uint64_t, char> m_driveOfVolume;
 };
 
 } // namespace tw

@@ -3,6 +3,8 @@
 #include "platform/WipeTarget.h"
 
 #include "platform/FileError.h"
+#include "platform/FsKind.h"
+#include "platform/OverlayLayers.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,10 +12,14 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
 #include <mutex>
 #include <random>
+#include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -87,8 +93,40 @@ int LearnDirectory(int dirfd, DirectoryFacts& facts)
     // Write and search permission for the effective user; this also fails
     // on a read-only mount or an immutable directory.
     facts.accessError = faccessat(dirfd, ".", W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+    struct statfs fs {};
+    facts.fsType = fstatfs(dirfd, &fs) == 0 ? (unsigned long)fs.f_type : 0;
+    if (IsOverlayType(facts.fsType))
+        facts.overlayUpper = OverlayUpperDirectory(dirfd);
     facts.known = true;
     return 0;
+}
+
+// Whether any block of the open file is shared with another file (a
+// reflink copy): overwriting it then writes new blocks, and the contents
+// live on in the other file.
+bool SharesBlocks(int fd)
+{
+    constexpr unsigned kExtents = 32;
+    alignas(struct fiemap) char buffer[sizeof(struct fiemap) + kExtents * sizeof(struct fiemap_extent)];
+    auto* map = reinterpret_cast<struct fiemap*>(buffer);
+    uint64_t start = 0;
+    for (;;) {
+        std::fill(std::begin(buffer), std::end(buffer), 0);
+        map->fm_start = start;
+        map->fm_length = FIEMAP_MAX_OFFSET - start;
+        map->fm_extent_count = kExtents;
+        if (ioctl(fd, FS_IOC_FIEMAP, map) != 0 || map->fm_mapped_extents == 0)
+            return false;  // no extent map here (or nothing mapped): nothing shared that can be seen
+        for (unsigned i = 0; i < map->fm_mapped_extents; ++i) {
+            const struct fiemap_extent& e = map->fm_extents[i];
+            if (e.fe_flags & FIEMAP_EXTENT_SHARED)
+                return true;
+            if (e.fe_flags & FIEMAP_EXTENT_LAST)
+                return false;
+        }
+        const struct fiemap_extent& last = map->fm_extents[map->fm_mapped_extents - 1];
+        start = last.fe_logical + last.fe_length;
+    }
 }
 
 // Whether this process may remove `file` from its directory: write and
@@ -262,8 +300,10 @@ WipeTarget& WipeTarget::operator=(WipeTarget&& other) noexcept
         m_length = other.m_length;
         m_blocks = other.m_blocks;
         m_volume = other.m_volume;
+        m_inode = other.m_inode;
         m_written = other.m_written;
         m_mountPoint = other.m_mountPoint;
+        m_copies = other.m_copies;
     }
     return *this;
 }
@@ -321,6 +361,19 @@ int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts)
         close(fd);
         return causeSharingViolation;
     }
+    // Where every file writes to new places the old copies stay anyway
+    // (btrfs shares blocks with every snapshot): the file is removed and
+    // said to be. Elsewhere a file whose blocks another file shares keeps
+    // its contents in that file, like a file with a second name.
+    m_copies = OldCopies::None;
+    if (IsCopyOnWriteType(dir.fsType))
+        m_copies = OldCopies::CopyOnWrite;
+    else if (MayShareBlocks(dir.fsType) && SharesBlocks(fd)) {
+        close(fd);
+        return causeSharingViolation;
+    }
+    if (IsOverlayType(dir.fsType) && OverlayHasLowerCopy(dir.overlayUpper, name, st.stx_ino))
+        m_copies = OldCopies::OverlayLower;
 
     // The kernel grants a write lease only while no other descriptor has
     // the file open: the nearest thing to an exclusive open.
@@ -342,6 +395,7 @@ int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts)
     m_length = uint64_t(st.stx_size);
     m_blocks = st.stx_blocks;
     m_volume = DeviceOf(st);
+    m_inode = st.stx_ino;
     m_written = 0;
     return causeNone;
 }
@@ -427,6 +481,12 @@ int SyncVolume(int fd)
     return result == 0 ? 0 : errno;
 }
 
+uint64_t VolumeOfPath(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? uint64_t(st.st_dev) : 0;
+}
+
 int DuplicateDirectory(int dirfd) { return fcntl(dirfd, F_DUPFD_CLOEXEC, 0); }
 
 void CloseDescriptor(int fd)
@@ -435,16 +495,80 @@ void CloseDescriptor(int fd)
         close(fd);
 }
 
-int RemoveUnderRandomName(int dirfd, const std::string& name)
+int WipeTarget::RemoveName(int dirfd, const std::string& name, NameOutcome& outcome)
 {
+    return RemoveUnderRandomName(dirfd, name, m_fd, m_volume, m_inode, outcome);
+}
+
+namespace {
+
+// 0 when `name` in `dirfd` names the file (`device`, `inode`), ENOENT when
+// it names nothing, ESTALE when it names another file, else the errno.
+int Names(int dirfd, const char* name, uint64_t device, uint64_t inode)
+{
+    struct statx sx {};
+    if (statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT, STATX_INO, &sx) != 0)
+        return errno;
+    return DeviceOf(sx) == device && sx.stx_ino == inode ? 0 : ESTALE;
+}
+
+// The name is gone: removed by another program when the file has no name
+// left, else moved away.
+NameOutcome Gone(int fd)
+{
+    struct stat st {};
+    return fd >= 0 && fstat(fd, &st) == 0 && st.st_nlink == 0 ? NameOutcome::Vanished : NameOutcome::Replaced;
+}
+
+// Settles `err` from a look at the name: 0 goes on; the rest end the removal.
+int Judge(int err, int fd, NameOutcome& outcome)
+{
+    if (err == ENOENT) {
+        outcome = Gone(fd);
+        return 0;
+    }
+    if (err == ESTALE) {
+        outcome = NameOutcome::Replaced;
+        return 0;
+    }
+    return err;
+}
+
+} // namespace
+
+int RemoveUnderRandomName(int dirfd, const std::string& name, int fd, uint64_t device, uint64_t inode,
+                          NameOutcome& outcome)
+{
+    outcome = NameOutcome::Removed;
+    if (const int err = Names(dirfd, name.c_str(), device, inode))
+        return Judge(err, fd, outcome);
     for (int attempt = 0; attempt < 16 && !name.empty(); ++attempt) {
         const std::string random = RandomName(name.size());
-        if (renameat2(dirfd, name.c_str(), dirfd, random.c_str(), RENAME_NOREPLACE) == 0)
-            return unlinkat(dirfd, random.c_str(), 0) == 0 ? 0 : errno;
+        if (renameat2(dirfd, name.c_str(), dirfd, random.c_str(), RENAME_NOREPLACE) == 0) {
+            const int err = Names(dirfd, random.c_str(), device, inode);
+            if (err == 0)
+                return unlinkat(dirfd, random.c_str(), 0) == 0 ? 0 : errno;
+            if (err == ESTALE) {
+                // A file saved over the name between the look and the
+                // rename: it gets its name back, unless something has taken
+                // that name meanwhile, and is not touched otherwise.
+                renameat2(dirfd, random.c_str(), dirfd, name.c_str(), RENAME_NOREPLACE);
+                outcome = NameOutcome::Replaced;
+                return 0;
+            }
+            return Judge(err, fd, outcome);
+        }
+        if (errno == ENOENT)
+            return Judge(ENOENT, fd, outcome);
         if (errno != EEXIST)
             break;  // no random name here (e.g. the file system cannot rename so)
     }
-    return unlinkat(dirfd, name.c_str(), 0) == 0 ? 0 : errno;
+    // Removed under its own name: looked at once more just before.
+    if (const int err = Names(dirfd, name.c_str(), device, inode))
+        return Judge(err, fd, outcome);
+    if (unlinkat(dirfd, name.c_str(), 0) == 0)
+        return 0;
+    return errno == ENOENT ? Judge(ENOENT, fd, outcome) : errno;
 }
 
 } // namespace tw

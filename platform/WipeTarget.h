@@ -46,6 +46,24 @@ struct DirectoryFacts {
     uint64_t dev = 0;
     uint64_t mountId = 0;
     bool hasMountId = false;
+    unsigned long fsType = 0;  // statfs f_type of the directory's file system
+    // On an overlay: the directory in the upper layer (empty: not known).
+    std::string overlayUpper;
+};
+
+// Where overwriting a file in place cannot reach every copy of its
+// contents: the file is then removed, but not destroyed.
+enum class OldCopies {
+    None,          // the overwrite reaches the only copy
+    CopyOnWrite,   // the file system writes to new places (btrfs...): old copies stay in free space and snapshots
+    OverlayLower,  // an overlay's lower layer keeps the original
+};
+
+// What became of a file's name when it was to be removed.
+enum class NameOutcome {
+    Removed,   // the name held this file and is gone
+    Vanished,  // another program removed the name first; the file has no name left
+    Replaced,  // the name holds another file now, or this file was moved away: neither was touched
 };
 
 // One file opened for destruction. Every operation returns 0 or the errno
@@ -74,7 +92,10 @@ public:
 
     uint64_t Length() const { return m_length; }
     uint64_t Volume() const { return m_volume; }  // st_dev of the file
+    uint64_t Inode() const { return m_inode; }
     int Fd() const { return m_fd; }
+    // Whether overwriting reaches every copy of the contents.
+    OldCopies Copies() const { return m_copies; }
 
     // Writes the first `length` bytes of the endless repetition of
     // chunk[0..chunkSize) over the file from offset 0, so that byte i of
@@ -90,19 +111,29 @@ public:
     int Flush();
     int Truncate();
     int Close();
+    // Removes the file's name `name` in `dirfd` under a random name (see
+    // RemoveUnderRandomName), while the file is still open, and only when
+    // the name still names this file. Returns 0 or the errno that failed
+    // the removal; `outcome` says what became of the name.
+    int RemoveName(int dirfd, const std::string& name, NameOutcome& outcome);
 
 private:
     int m_fd = -1;
     uint64_t m_length = 0;
     uint64_t m_blocks = 0;  // 512-byte blocks allocated when opened
     uint64_t m_volume = 0;
+    uint64_t m_inode = 0;
     uint64_t m_written = 0;
     bool m_mountPoint = false;
+    OldCopies m_copies = OldCopies::None;
 };
 
 // Pushes everything written to the file system that holds `fd` to the
 // device at once (syncfs): one flush for a whole batch of overwritten files.
 int SyncVolume(int fd);
+
+// The volume (st_dev) of `path`, or 0 when it cannot be looked at.
+uint64_t VolumeOfPath(const std::string& path);
 
 // A second descriptor for the directory `dirfd`, which stays valid after
 // the first is closed; -1 with errno on failure.
@@ -112,6 +143,16 @@ void CloseDescriptor(int fd);
 // Renames `name` inside `dirfd` to a random name of the same length, so the
 // old name does not stay in the directory, then removes it. When no random
 // name can be given, removes it under its own name.
-int RemoveUnderRandomName(int dirfd, const std::string& name);
+//
+// The name is taken on trust only for the file (`device`, `inode`) that is
+// meant: other programs save a file by renaming a new one over its name,
+// and that new file must never be removed. The name is looked at before
+// the rename; after it the random name is looked at too (the rename may
+// have taken a file saved over the name in between), and should it hold
+// another file, that file gets its name back (never replacing anything)
+// and is left alone. `fd`, the file still open, tells a name removed by
+// another program (the file has no name left) from a file moved away.
+int RemoveUnderRandomName(int dirfd, const std::string& name, int fd, uint64_t device, uint64_t inode,
+                          NameOutcome& outcome);
 
 } // namespace tw

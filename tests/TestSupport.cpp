@@ -19,6 +19,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <fstream>
 #include <grp.h>
 #include <pwd.h>
@@ -109,7 +111,8 @@ void ClearSettings()
 void ScriptedHost::Record(const ItemResult& item)
 {
     records.push_back(item);
-    log.push_back("record " + item.path + (item.destroyed ? " destroyed" : " left " + std::to_string(item.cause)));
+    log.push_back("record " + item.path
+                  + (item.destroyed ? " destroyed" : item.removed ? " removed" : " left " + std::to_string(item.cause)));
 }
 
 int ScriptedHost::Confirm(const std::string& path)
@@ -293,6 +296,35 @@ TmpfsMount::~TmpfsMount()
         return;
     umount2(m_mountPoint.c_str(), MNT_DETACH);
     rmdir(m_mountPoint.c_str());
+}
+
+namespace {
+void SetImmutable(const std::string& path, bool on)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    int flags = 0;
+    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    close(fd);
+}
+} // namespace
+
+FrozenDirectory::FrozenDirectory(const std::string& path) : m_path(path)
+{
+    chmod(path.c_str(), 0555);
+    if (geteuid() == 0)
+        SetImmutable(path, true);
+}
+
+FrozenDirectory::~FrozenDirectory()
+{
+    if (geteuid() == 0)
+        SetImmutable(m_path, false);
+    chmod(m_path.c_str(), 0755);
 }
 
 LoopExt4Mount::LoopExt4Mount(int megabytes, const std::string& fsType)

@@ -160,6 +160,20 @@ std::string RunAsNobody(const std::function<std::string()>& body, std::string* r
 uid_t NobodyUid();
 gid_t NobodyGid();
 
+// Makes a directory unchangeable while it lives: mode 0555 for an ordinary
+// user, the immutable flag for root (who may write any directory), so that
+// no name in it can be removed or renamed. Undone in the destructor.
+class FrozenDirectory {
+public:
+    explicit FrozenDirectory(const std::string& path);
+    ~FrozenDirectory();
+    FrozenDirectory(const FrozenDirectory&) = delete;
+    FrozenDirectory& operator=(const FrozenDirectory&) = delete;
+
+private:
+    std::string m_path;
+};
+
 // True when `needle` occurs anywhere in the file (read in chunks).
 bool FileContains(const std::string& path, const std::string& needle);
 int RunCommand(const std::string& command);  // system(), exit status

@@ -8,12 +8,15 @@
 #include "platform/FileError.h"
 #include "platform/FsKind.h"
 #include "platform/WipeTarget.h"
+#include "app/Translations.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <optional>
+#include <pthread.h>
 
 namespace tw {
 
@@ -97,37 +100,132 @@ int Overwrite(WipeTarget& file, const WipeBuffer& buffer)
     return file.Overwrite(chunk.data(), chunk.size(), length);
 }
 
-// Cuts, closes and removes a file whose overwrite has reached the device,
-// then records it and steps the progress. The flush comes first: without
-// it the kernel may drop the overwritten pages at the truncation before
-// they ever reach the disk, leaving the old contents on the device.
-std::optional<FileException> Complete(Operation& op, WipeTarget& file, int dirfd, const std::string& name,
-                                      const std::string& path, IProgress* progress)
+// The drive whose free-space wipe reaches the old copies of a file on the
+// volume `device`: found once per command.
+char DriveOfVolume(Operation& op, uint64_t device)
 {
-    const uint64_t size = file.Length();
+    if (const auto known = op.m_driveOfVolume.find(device); known != op.m_driveOfVolume.end())
+        return known->second;
+    char letter = 0;
+    for (const DriveInfo& drive : op.drives.ListDrives())
+        if (VolumeOfPath(drive.root) == device) {
+            letter = drive.letter;
+            break;
+        }
+    op.m_driveOfVolume[device] = letter;
+    return letter;
+}
+
+// What became of one file once its overwrite had reached the device, for
+// telling the user afterwards, in order, on the thread that walks.
+struct Settlement {
+    uint64_t size = 0;
+    int flushError = 0;              // the overwrite did not reach the device
+    const char* failedStep = nullptr;  // "truncating", "removing"
+    int err = 0;
+    NameOutcome name = NameOutcome::Removed;
+};
+
+// Cuts and removes a file whose overwrite has reached the device; tells
+// nobody. The flush comes first: without it the kernel may drop the
+// overwritten pages at the truncation before they ever reach the disk,
+// leaving the old contents on the device. The file stays open until its
+// name is gone, so that the name can be checked against it.
+void Settle(WipeTarget& file, int dirfd, const std::string& name, Settlement& s)
+{
+    s.size = file.Length();
+    // The overwrite is on the device now: the moment to read it back.
     if (TruncateHook())
         TruncateHook()(file.Fd());
-    if (const int err = file.Truncate())
-        return Failure(op, "truncating", path, size, err);
-    if (const int err = file.Close())
-        return Failure(op, "closing", path, size, err);
-    if (const int err = RemoveUnderRandomName(dirfd, name))
-        return Failure(op, "removing", path, size, err);
+    if (const int err = file.Truncate()) {
+        s.failedStep = "truncating";
+        s.err = err;
+    } else if (const int removeErr = file.RemoveName(dirfd, name, s.name)) {
+        s.failedStep = "removing";
+        s.err = removeErr;
+    }
+    // The overwrite was flushed and the name is gone: what close could
+    // still report changes nothing that anyone can act on.
+    file.Close();
+}
 
+std::string ReplacedText(int cause)
+{
+    return Words(QT_TRANSLATE_NOOP("tw::FileWiper",
+                                   "Another program replaced or moved this file while it was being destroyed; "
+                                   "what its name holds now was not touched"))
+               .toStdString()
+        + InBrackets(cause);
+}
+
+// The note on a file that is gone, but not destroyed, or gone by another
+// program's hand.
+std::string GoneNote(const WipeTarget& file, const Settlement& s, char drive)
+{
+    std::string note;
+    if (s.name == NameOutcome::Vanished)
+        note = Words(QT_TRANSLATE_NOOP("tw::FileWiper", "Removed by another program after it was overwritten"))
+                   .toStdString();
+    std::string copies;
+    if (file.Copies() == OldCopies::CopyOnWrite)
+        copies = drive ? FillText(Words(QT_TRANSLATE_NOOP("tw::FileWiper",
+                                                          "Old copies remain until the free space of %1: is wiped")),
+                                  {std::string(1, drive)})
+                       : Words(QT_TRANSLATE_NOOP("tw::FileWiper", "Old copies remain on its volume")).toStdString();
+    else if (file.Copies() == OldCopies::OverlayLower)
+        copies = Words(QT_TRANSLATE_NOOP("tw::FileWiper", "The original remains in the overlay's lower layer"))
+                     .toStdString();
+    if (!note.empty() && !copies.empty())
+        return note + "; " + copies;
+    return note.empty() ? copies : note;
+}
+
+// Tells the user what became of a settled file: recorded and stepped, or
+// asked about. Returns 0 when the user chose "Cancel Operation". A failure
+// to cut or remove the file is recorded and kept in `failure` (the first
+// one) for the caller to throw once every other file is told.
+int Report(Operation& op, const WipeTarget& file, const std::string& path, const Settlement& s, IProgress* progress,
+           std::optional<FileException>& failure)
+{
+    if (s.flushError)
+        return AskWriteFailure(op, path, s.size, CauseFromErrno(s.flushError));
+    if (s.failedStep) {
+        FileException e = Failure(op, s.failedStep, path, s.size, s.err);
+        if (!failure)
+            failure = std::move(e);
+        return 1;
+    }
+    if (s.name == NameOutcome::Replaced) {
+        // The file this name holds now was never chosen; the chosen one was
+        // overwritten, but whatever holds its contents now was not removed.
+        const std::string message = ReplacedText(causeSharingViolation);
+        RecordLeft(op, path, s.size, causeSharingViolation, message);
+        return AnswerToResult(op.host.FileError(path, message));
+    }
     ItemResult item;
     item.path = path;
-    item.size = size;
-    item.destroyed = true;
+    item.size = s.size;
+    item.destroyed = file.Copies() == OldCopies::None;
+    item.removed = !item.destroyed;
+    item.drive = file.Copies() == OldCopies::CopyOnWrite ? DriveOfVolume(op, file.Volume()) : 0;
+    item.message = GoneNote(file, s, item.drive);
     op.host.Record(item);
     if (progress)
         progress->Step(1);
-    return std::nullopt;
+    return 1;
+}
+
+std::chrono::milliseconds& TimeBound()
+{
+    static std::chrono::milliseconds bound = CWipeBatch::kMaxWait;
+    return bound;
 }
 
 } // namespace
 
 void SetBeforeTruncateHook(BeforeTruncateHook hook) { TruncateHook() = std::move(hook); }
 void SetAfterOverwriteHook(AfterOverwriteHook hook) { OverwriteHook() = std::move(hook); }
+void SetBatchTimeBound(std::chrono::milliseconds bound) { TimeBound() = bound; }
 
 int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::string& path, IProgress* progress)
 {
@@ -135,6 +233,8 @@ int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::str
     WipeTarget file;
     if (const int cause = file.Open(dirfd, name))
         return AskOpenFailure(op, path, cause);
+    if (file.Copies() == OldCopies::OverlayLower)
+        op.WarnOverlay(path);
 
     int err = Overwrite(file, op.m_wipeBuffer);
     if (!err && OverwriteHook())
@@ -147,9 +247,13 @@ int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::str
         file.Close();
         return AskWriteFailure(op, path, file.Length(), CauseFromErrno(err));
     }
-    if (auto failure = Complete(op, file, dirfd, name, path, progress))
+    Settlement settled;
+    Settle(file, dirfd, name, settled);
+    std::optional<FileException> failure;
+    const int result = Report(op, file, path, settled, progress, failure);
+    if (failure)
         throw *failure;
-    return 1;
+    return result;
 }
 
 int WipeFile(Operation& op, const std::string& path, IProgress* progress)
@@ -184,7 +288,44 @@ struct CWipeBatch::Pending {
     BatchDirectory dir;
     std::string name;
     std::string path;
+    Settlement settled;
 };
+
+namespace {
+
+// Flushes the volume once, then cuts and removes every file of `files`
+// in order; tells nobody. A failed flush falls back to one flush per file,
+// so that the failing file is known.
+template <class Files>
+void SettleAll(Files& files)
+{
+    if (files.empty())
+        return;
+    // One flush for the whole volume: on ext4 every fdatasync commits the
+    // journal, which the removals of the files before keep busy, so one
+    // flush for many files costs about what one file's flush costs.
+    const int err = files.size() == 1 ? files.front()->file.Flush() : SyncVolume(files.front()->file.Fd());
+    for (size_t i = 0; i < files.size(); ++i) {
+        auto& f = *files[i];
+        // The volume's flush reports a failure without naming the file
+        // (and may report another program's file): each file's own flush
+        // tells which of ours did not reach the device.
+        f.settled.flushError = !err ? 0 : files.size() == 1 ? err : f.file.Flush();
+        if (f.settled.flushError) {
+            // Kept like a file whose write failed; the others go on either
+            // way, since their overwrite has already reached the device.
+            f.settled.size = f.file.Length();
+            f.file.Close();
+            continue;
+        }
+        Settle(f.file, f.dir->Fd(), f.name, f.settled);
+        // The directory's descriptor is given back as soon as its last
+        // file is done.
+        f.dir.reset();
+    }
+}
+
+} // namespace
 
 size_t CWipeBatch::AffordableDescriptors()
 {
@@ -208,10 +349,75 @@ CWipeBatch::~CWipeBatch()
         Finish();
     } catch (...) {
     }
+    {
+        std::lock_guard lock(m_mutex);
+        m_bStop = true;
+    }
+    m_wake.notify_all();
+    if (m_watcher.joinable())
+        m_watcher.join();
+}
+
+void CWipeBatch::Watch()
+{
+    // Signals are for the walk's thread, whose system calls they are meant
+    // to interrupt.
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, nullptr);
+    std::unique_lock lock(m_mutex);
+    while (!m_bStop) {
+        if (m_files.empty()) {
+            m_wake.wait(lock);
+            continue;
+        }
+        if (std::chrono::steady_clock::now() < m_deadline) {
+            m_wake.wait_until(lock, m_deadline);
+            continue;
+        }
+        Files files = std::move(m_files);
+        m_files.clear();
+        m_bytes = 0;
+        m_descriptors = 0;
+        m_lastDir = nullptr;
+        m_bSettling = true;
+        lock.unlock();
+        SettleAll(files);
+        lock.lock();
+        for (auto& f : files)
+            m_settled.push_back(std::move(f));
+        m_bSettling = false;
+        m_wake.notify_all();
+    }
+}
+
+int CWipeBatch::ReportSettled()
+{
+    Files settled;
+    {
+        std::lock_guard lock(m_mutex);
+        settled = std::move(m_settled);
+        m_settled.clear();
+    }
+    int result = 1;
+    std::optional<FileException> failure;
+    for (auto& f : settled)
+        if (!Report(m_op, f->file, f->path, f->settled, m_progress, failure))
+            result = 0;
+    if (failure)
+        throw *failure;
+    return result;
 }
 
 int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const std::string& path)
 {
+    // What the helper thread has settled is told first, in order.
+    if (!ReportSettled()) {
+        // "Cancel Operation" about one of them: the rest are finished too,
+        // since their overwrite is done.
+        Finish();
+        return 0;
+    }
     // Every question about this file comes after the files before it are
     // finished; a "Cancel Operation" about one of those ends the walk here.
     if (dir->Error())
@@ -230,20 +436,29 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
 
     auto pending = std::make_unique<Pending>();
     int cause = pending->file.Open(dir->Fd(), name, &dir->m_facts);
-    if (cause == causeTooManyOpenFiles && !m_files.empty()) {
+    if (cause == causeTooManyOpenFiles && Waiting() > 0) {
         // The batch itself holds the descriptors: finish it and try again.
         if (!Finish())
             return 0;
         cause = pending->file.Open(dir->Fd(), name, &dir->m_facts);
     }
-    if (cause && m_passMountPoints && pending->file.RefusedAsMountPoint())
+    if (cause && m_passMountPoints && (pending->file.RefusedAsMountPoint() || cause == causeFileNotFound))
         return 1;
     if (cause)
         return Finish() ? AskOpenFailure(m_op, path, cause) : 0;
-    // A batch never spans two volumes: one flush must cover all of it.
-    if (!m_files.empty() && pending->file.Volume() != m_files.front()->file.Volume())
+    if (pending->file.Copies() == OldCopies::OverlayLower && !m_op.m_bOverlayWarned) {
         if (!Finish())
             return 0;
+        m_op.WarnOverlay(path);
+    }
+    // A batch never spans two volumes: one flush must cover all of it.
+    bool otherVolume;
+    {
+        std::lock_guard lock(m_mutex);
+        otherVolume = !m_files.empty() && pending->file.Volume() != m_files.front()->file.Volume();
+    }
+    if (otherVolume && !Finish())
+        return 0;
 
     if (const int err = Overwrite(pending->file, m_op.m_wipeBuffer)) {
         // The file keeps its length; it is closed before anyone is asked.
@@ -267,62 +482,59 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
     }
     if (OverwriteHook())
         OverwriteHook()(path);
-    m_bytes += pending->file.BytesWritten();
-    // One descriptor for the file, one for each directory it brings in
-    // (counted again when the walk comes back to a directory: never less).
-    m_descriptors += 1 + (dir.get() != m_lastDir);
-    m_lastDir = dir.get();
     pending->dir = dir;
     pending->name = name;
     pending->path = path;
-    m_files.push_back(std::move(pending));
-    if (m_descriptors + 2 > m_maxDescriptors || m_bytes >= m_maxBytes)
+    bool full;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_files.empty())
+            m_deadline = std::chrono::steady_clock::now() + TimeBound();
+        m_bytes += pending->file.BytesWritten();
+        // One descriptor for the file, one for each directory it brings in
+        // (counted again when the walk comes back to a directory: never less).
+        m_descriptors += 1 + (dir.get() != m_lastDir);
+        m_lastDir = dir.get();
+        m_files.push_back(std::move(pending));
+        full = m_descriptors + 2 > m_maxDescriptors || m_bytes >= m_maxBytes;
+        if (!full && m_files.size() == 1 && TimeBound().count() > 0 && !m_watcher.joinable())
+            m_watcher = std::thread([this] { Watch(); });
+    }
+    if (full)
         return Finish();
+    m_wake.notify_all();
     return 1;
+}
+
+size_t CWipeBatch::Waiting()
+{
+    std::lock_guard lock(m_mutex);
+    return m_files.size() + m_settled.size() + (m_bSettling ? 1 : 0);
 }
 
 int CWipeBatch::Finish()
 {
-    if (m_files.empty())
-        return 1;
-    std::vector<std::unique_ptr<Pending>> files = std::move(m_files);
-    m_files.clear();
-    m_bytes = 0;
-    m_descriptors = 0;
-    m_lastDir = nullptr;
-
-    // One flush for the whole volume: on ext4 every fdatasync commits the
-    // journal, which the removals of the files before keep busy, so one
-    // flush for many files costs about what one file's flush costs.
-    std::vector<int> flushError(files.size(), 0);
-    const int err = files.size() == 1 ? files.front()->file.Flush() : SyncVolume(files.front()->file.Fd());
-    if (err) {
-        // The volume's flush reports a failure without naming the file
-        // (and may report another program's file): each file's own flush
-        // tells which of ours did not reach the device.
-        if (files.size() == 1)
-            flushError[0] = err;
-        else
-            for (size_t i = 0; i < files.size(); ++i)
-                flushError[i] = files[i]->file.Flush();
+    Files settled, files;
+    {
+        // Files the helper thread is settling now come first.
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return !m_bSettling; });
+        settled = std::move(m_settled);
+        m_settled.clear();
+        files = std::move(m_files);
+        m_files.clear();
+        m_bytes = 0;
+        m_descriptors = 0;
+        m_lastDir = nullptr;
     }
+    SettleAll(files);
 
     int result = 1;
     std::optional<FileException> failure;
-    for (size_t i = 0; i < files.size(); ++i) {
-        Pending& f = *files[i];
-        if (flushError[i]) {
-            // Kept like a file whose write failed; the others go on either
-            // way, since their overwrite has already reached the device.
-            f.file.Close();
-            if (!AskWriteFailure(m_op, f.path, f.file.Length(), CauseFromErrno(flushError[i])))
+    for (Files* group : {&settled, &files})
+        for (auto& f : *group)
+            if (!Report(m_op, f->file, f->path, f->settled, m_progress, failure))
                 result = 0;
-            continue;
-        }
-        auto failed = Complete(m_op, f.file, f.dir->Fd(), f.name, f.path, m_progress);
-        if (failed && !failure)
-            failure = std::move(failed);
-    }
     if (failure)
         throw *failure;
     return result;

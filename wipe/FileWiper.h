@@ -6,16 +6,25 @@
 // One file at a time (WipeFile) it flushes each file on its own. A sweep or
 // a "Yes To All" walk feeds a batch instead (CWipeBatch): each file is
 // opened, checked and overwritten as it comes and kept open; when the batch
-// is full or the walk ends, the volume is flushed once and the files are
-// cut and removed in order. The user sees the same questions, progress
-// steps and outcomes in the same order either way.
+// is full, has waited a second, or the walk ends, the volume is flushed once
+// and the files are cut and removed in order. The user sees the same
+// questions, progress steps and outcomes in the same order either way.
+//
+// A file stays open until its name is gone, and its name is removed only
+// while it still names that file: a file another program saved over the
+// name meanwhile is left alone, and the file is reported as left; a name
+// another program removed after the overwrite is no error.
 #pragma once
 
 #include "app/Operation.h"
 #include "platform/WipeTarget.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -60,7 +69,13 @@ private:
 };
 using BatchDirectory = std::shared_ptr<CBatchDirectory>;
 
-// Files overwritten and waiting for one flush of their volume.
+// Files overwritten and waiting for one flush of their volume. A file waits
+// at most about a second: a helper thread flushes, cuts and removes the
+// files that have waited that long even while the walk is busy elsewhere
+// (a slow folder, a large file), so that a process killed mid-sweep leaves
+// at most a second's worth of files overwritten under their names. What
+// became of them is told to the user by the walk's own thread, in order,
+// at its next step.
 class CWipeBatch {
 public:
     // Each flush of a volume costs about as much for one file as for
@@ -68,6 +83,7 @@ public:
     // descriptors held and the data waiting in memory modest.
     static constexpr size_t kMaxDescriptors = 16384;
     static constexpr uint64_t kMaxBytes = uint64_t(256) << 20;
+    static constexpr std::chrono::milliseconds kMaxWait{1000};
 
     // The descriptors a batch may hold out of those this process may still
     // open, leaving the rest for everything else (at least 2).
@@ -99,29 +115,53 @@ public:
     // "Cancel Operation" about a file whose flush failed, else 1.
     int Finish();
 
-    size_t Waiting() const { return m_files.size(); }
+    // Files overwritten whose outcome has not been told yet.
+    size_t Waiting();
 
     // A sweep passes a mount point (a file of another volume mounted over a
     // name) by in silence, as it passes a mounted directory: Add then
     // returns 1 without a question. Otherwise it is refused with cause 5.
+    // It passes a name that is gone before its file could be opened (another
+    // program removed it after the listing, or its whole folder) by as well.
     void PassMountPointsBy(bool pass) { m_passMountPoints = pass; }
 
 private:
     struct Pending;
+    using Files = std::vector<std::unique_ptr<Pending>>;
+    // The helper thread: settles the waiting files once they have waited
+    // their time.
+    void Watch();
+    // Tells the user what became of the files the helper thread settled.
+    int ReportSettled();
+
     Operation& m_op;
     IProgress* m_progress;
     size_t m_maxDescriptors;
     uint64_t m_maxBytes;
+    bool m_passMountPoints = false;
+
+    // Shared with the helper thread.
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    Files m_files;    // overwritten, waiting for the flush
+    Files m_settled;  // settled by the helper thread, not yet told
+    bool m_bSettling = false;
+    bool m_bStop = false;
+    std::chrono::steady_clock::time_point m_deadline;
     size_t m_descriptors = 0;
     const CBatchDirectory* m_lastDir = nullptr;
     uint64_t m_bytes = 0;
-    bool m_passMountPoints = false;
-    std::vector<std::unique_ptr<Pending>> m_files;
+    std::thread m_watcher;
 };
+
+// How long a file may wait in a batch; zero: no bound in time (for
+// comparing the cost in the benchmark). Tests and benchmarks set it.
+void SetBatchTimeBound(std::chrono::milliseconds bound);
 
 // Called with the open file's descriptor after the overwrite has been
 // flushed and before the truncation: the one moment at which the written
 // contents can be read back. Tests set it; the program leaves it empty.
+// In a batch it may be called on the helper thread.
 using BeforeTruncateHook = std::function<void(int fd)>;
 void SetBeforeTruncateHook(BeforeTruncateHook hook);
 

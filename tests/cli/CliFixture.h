@@ -70,7 +70,7 @@ inline std::string PathOf(const QJsonObject& item) { return UnescapeBytes(Str(it
 // A loop-mounted ext4 volume and the letter tarnowick-cli gives it.
 class LetteredVolume {
 public:
-    explicit LetteredVolume(int megabytes) : m_mount(megabytes)
+    explicit LetteredVolume(int megabytes, const std::string& fsType = "ext4") : m_mount(megabytes, fsType)
     {
         if (!m_mount.Available())
             return;

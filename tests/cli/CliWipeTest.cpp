@@ -72,6 +72,39 @@ TEST_F(CliWipeTest, FilesOnAVolumeAreGoneFromItsImageAndTheJsonSaysWhatHappened)
     EXPECT_TRUE(FileContains(volume.Image(), Pattern(4096)));
 }
 
+// On btrfs the overwrite cannot reach the old copies: the file is removed,
+// never called destroyed, and the run does not end with status 0.
+TEST_F(CliWipeTest, OnBtrfsAFileIsRemovedAndTheRunSaysWhereTheOldCopiesRemain)
+{
+    LetteredVolume volume(128, "btrfs");
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    ASSERT_NE(volume.Letter(), 0);
+    const std::string file = volume.Path() + "/secret.txt";
+    WriteOnDevice(file, SecretContents("CLI-BTRFS-3b1e", 9000));
+
+    const CliResult run = RunCli({{"wipe", "--yes", "--json", file}});
+    EXPECT_EQ(run.status, 1) << run.err;
+    const JsonRun json = SplitJson(run);
+    ASSERT_EQ(json.items.size(), 1u) << run.out;
+    EXPECT_EQ(Str(json.items[0], "result"), "removed");
+    EXPECT_EQ(Str(json.items[0], "message"),
+              "Old copies remain until the free space of " + volume.LetterText() + ": is wiped");
+    EXPECT_EQ(Num(json.summary, "destroyed"), 0);
+    EXPECT_EQ(Num(json.summary, "removed"), 1);
+    EXPECT_EQ(Num(json.summary, "left"), 0);
+    EXPECT_NE(run.err.find("Secure Empty Space"), std::string::npos) << run.err;
+    EXPECT_FALSE(Exists(file));
+
+    WriteOnDevice(file, "again");
+    const CliResult text = RunCli({{"wipe", "--yes", file}});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_NE(text.err.find("Removed 1 file; its old copies remain until the free space of " + volume.LetterText()
+                            + ": is wiped."),
+              std::string::npos)
+        << text.err;
+}
+
 TEST_F(CliWipeTest, WithoutATerminalItRefusesUnlessToldYes)
 {
     const std::string file = dir / "a.txt";

@@ -133,9 +133,15 @@ TEST_F(DeleteFileCommandTest, TypedNameThatDoesNotExistIsConfirmedThenReportedWi
 TEST_F(DeleteFileCommandTest, FailureOutsideTheOverwriteEndsTheCommandBeforeTheDirectoryIsRemembered)
 {
     const auto files = MakeFiles(2);
-    SetBeforeTruncateHook([&files](int) { unlink(files[0].c_str()); });
+    // The first file's folder becomes unchangeable once it is overwritten.
+    std::unique_ptr<test::FrozenDirectory> frozen;
+    SetBeforeTruncateHook([&](int) {
+        if (!frozen)
+            frozen = std::make_unique<test::FrozenDirectory>(dir / "d0");
+    });
     host.confirmAnswers = {IDC_YES_TO_ALL};
     EXPECT_THROW(DeleteSelectedFiles(op, files), FileException);
+    frozen.reset();
     // After "Yes To All" the second file was overwritten in the same batch
     // before the first one's removal failed: it is finished (and recorded as
     // destroyed) rather than left overwritten under its name.
