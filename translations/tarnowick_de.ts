@@ -562,6 +562,10 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
         <source>Message</source>
         <translation>Meldung</translation>
     </message>
+    <message>
+        <source>removed</source>
+        <translation>entfernt</translation>
+    </message>
 </context>
 <context>
     <name>tw::CSelectDrives</name>
@@ -962,6 +966,26 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>Error Securing File</source>
         <translation>Fehler beim sicheren Löschen der Datei </translation>
     </message>
+    <message>
+        <source>Another program replaced or moved this file while it was being destroyed; what its name holds now was not touched</source>
+        <translation>Ein anderes Programm hat diese Datei ersetzt oder verschoben, während sie vernichtet wurde; was ihr Name jetzt enthält, blieb unberührt</translation>
+    </message>
+    <message>
+        <source>Removed by another program after it was overwritten</source>
+        <translation>Nach dem Überschreiben von einem anderen Programm entfernt</translation>
+    </message>
+    <message>
+        <source>Old copies remain until the free space of %1: is wiped</source>
+        <translation>Alte Kopien bleiben, bis der freie Speicherplatz von %1: überschrieben ist</translation>
+    </message>
+    <message>
+        <source>Old copies remain on its volume</source>
+        <translation>Alte Kopien bleiben auf ihrem Datenträger</translation>
+    </message>
+    <message>
+        <source>The original remains in the overlay&apos;s lower layer</source>
+        <translation>Das Original bleibt in der unteren Schicht des Overlays</translation>
+    </message>
 </context>
 <context>
     <name>tw::FillProgress</name>
@@ -1027,8 +1051,12 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
 <context>
     <name>tw::FsKind</name>
     <message>
-        <source>%1 is on a %2 file system, which writes changes to new places on the device. Overwriting in place cannot reach the old copies of the data there; only full-disk encryption or erasing the whole device can.</source>
-        <translation>%1 liegt auf einem %2-Dateisystem, das Änderungen an neue Stellen des Geräts schreibt. Überschreiben an Ort und Stelle erreicht die alten Kopien der Daten dort nicht; das können nur eine Verschlüsselung des ganzen Laufwerks oder das Löschen des ganzen Geräts.</translation>
+        <source>%1 is on a %2 file system, which writes changes to new places on the device. Overwriting in place cannot reach the old copies of the data there, so its files are reported as removed, not destroyed. Secure Empty Space on this drive overwrites the old copies that lie in its free space; copies that snapshots keep stay until the snapshots are deleted.</source>
+        <translation>%1 liegt auf einem %2-Dateisystem, das Änderungen an neue Stellen des Geräts schreibt. Überschreiben an Ort und Stelle erreicht die alten Kopien der Daten dort nicht; seine Dateien werden daher als entfernt gemeldet, nicht als vernichtet. „Freien Speicherplatz sicher löschen“ auf diesem Laufwerk überschreibt die alten Kopien in seinem freien Speicherplatz; Kopien, die Schnappschüsse halten, bleiben, bis die Schnappschüsse gelöscht sind.</translation>
+    </message>
+    <message>
+        <source>%1 is on an overlay file system whose lower layer holds the original of the file. Overwriting reaches only the copy in the upper layer, so such files are reported as removed, not destroyed; the originals stay in the lower layer.</source>
+        <translation>%1 liegt auf einem Overlay-Dateisystem, dessen untere Schicht das Original der Datei hält. Überschreiben erreicht nur die Kopie in der oberen Schicht; solche Dateien werden daher als entfernt gemeldet, nicht als vernichtet, und die Originale bleiben in der unteren Schicht.</translation>
     </message>
 </context>
 <context>
@@ -1215,6 +1243,10 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>The PDF could not be finished.</source>
         <translation>Das PDF konnte nicht abgeschlossen werden.</translation>
     </message>
+    <message>
+        <source>removed</source>
+        <translation>entfernt</translation>
+    </message>
 </context>
 <context>
     <name>tw::ReportWriter</name>
@@ -1328,6 +1360,35 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>nothing destroyed</source>
         <translation>nichts vernichtet</translation>
     </message>
+    <message numerus="yes">
+        <source>%n removed</source>
+        <translation>
+            <numerusform>%n entfernt</numerusform>
+            <numerusform>%n entfernt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file removed</source>
+        <translation>
+            <numerusform>%n Datei entfernt</numerusform>
+            <numerusform>%n Dateien entfernt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n files removed</source>
+        <translation>
+            <numerusform>%n Datei entfernt</numerusform>
+            <numerusform>%n Dateien entfernt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>old copies remain</source>
+        <translation>alte Kopien bleiben</translation>
+    </message>
+    <message>
+        <source>old copies remain until the free space of %1 is wiped</source>
+        <translation>alte Kopien bleiben, bis der freie Speicherplatz von %1 überschrieben ist</translation>
+    </message>
 </context>
 <context>
     <name>tw::SweepPreview</name>
@@ -1426,6 +1487,28 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     <message>
         <source>Stopped: Cancel Operation.</source>
         <translation>Angehalten: Vorgang abbrechen.</translation>
+    </message>
+    <message>
+        <source>Removed 1 file; its old copies remain.</source>
+        <translation>1 Datei entfernt; ihre alten Kopien bleiben.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Removed %n files; old copies remain.</source>
+        <translation>
+            <numerusform>%n Datei entfernt; alte Kopien bleiben.</numerusform>
+            <numerusform>%n Dateien entfernt; alte Kopien bleiben.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Removed 1 file; its old copies remain until the free space of %1 is wiped.</source>
+        <translation>1 Datei entfernt; ihre alten Kopien bleiben, bis der freie Speicherplatz von %1 überschrieben ist.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Removed %n files; old copies remain until the free space of %1 is wiped.</source>
+        <translation>
+            <numerusform>%n Datei entfernt; alte Kopien bleiben, bis der freie Speicherplatz von %1 überschrieben ist.</numerusform>
+            <numerusform>%n Dateien entfernt; alte Kopien bleiben, bis der freie Speicherplatz von %1 überschrieben ist.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
