@@ -135,6 +135,39 @@ TEST(ReportWriter, CsvHasOneQuotedRowPerItemAndDisarmsFormulas)
     EXPECT_EQ(fields[7], QStringLiteral("'@cmd"));
 }
 
+// A file removed where its old copies remain is never written "destroyed".
+TEST(ReportWriter, ARemovedFileIsRemovedInBothFormsWithItsNote)
+{
+    CSessionRecord record;
+    record.BeginCommand("Secure Delete Temp Files", RecordMethod::Files);
+    ItemResult removed = Item(ItemKind::File, "/mnt/b/a.tmp", 4096, false, 0,
+                              "Old copies remain until the free space of D: is wiped");
+    removed.removed = true;
+    removed.drive = 'D';
+    record.Add(removed);
+    record.Add(Item(ItemKind::File, "/home/u/b.tmp", 10, true));
+    record.EndCommand();
+
+    const QJsonObject command =
+        QJsonDocument::fromJson(ReportJson(record, Heading())).object()[QStringLiteral("commands")].toArray()[0].toObject();
+    const QJsonObject item = command[QStringLiteral("items")].toArray()[0].toObject();
+    EXPECT_EQ(item[QStringLiteral("result")].toString(), QStringLiteral("removed"));
+    EXPECT_EQ(item[QStringLiteral("message")].toString(), QStringLiteral("Old copies remain until the free space of D: is wiped"));
+    const QJsonObject counts = command[QStringLiteral("counts")].toObject();
+    EXPECT_EQ(counts[QStringLiteral("filesDestroyed")].toInt(), 1);
+    EXPECT_EQ(counts[QStringLiteral("filesRemoved")].toInt(), 1);
+    EXPECT_EQ(counts[QStringLiteral("bytesRemoved")].toInt(), 4096);
+    EXPECT_EQ(command[QStringLiteral("summary")].toString(),
+              QStringLiteral("1 file destroyed, 10 bytes; 1 removed, 4.1 kB; old copies remain until the free space "
+                             "of D: is wiped"));
+
+    const QStringList rows = QString::fromUtf8(ReportCsv(record)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[1].endsWith(QStringLiteral(",file,/mnt/b/a.tmp,4096,removed,0,Old copies remain until the free "
+                                                "space of D: is wiped")))
+        << rows[1].toStdString();
+}
+
 TEST(ReportWriter, ItemsPastTheLimitAreCountedInBothForms)
 {
     CSessionRecord record(2);
