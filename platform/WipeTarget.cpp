@@ -502,6 +502,8 @@ int WipeTarget::RemoveName(int dirfd, const std::string& name, NameOutcome& outc
 
 namespace {
 
+BeforeRenameHook g_beforeRename = nullptr;
+
 // 0 when `name` in `dirfd` names the file (`device`, `inode`), ENOENT when
 // it names nothing, ESTALE when it names another file, else the errno.
 int Names(int dirfd, const char* name, uint64_t device, uint64_t inode)
@@ -536,12 +538,16 @@ int Judge(int err, int fd, NameOutcome& outcome)
 
 } // namespace
 
+void SetBeforeRenameHook(BeforeRenameHook hook) { g_beforeRename = hook; }
+
 int RemoveUnderRandomName(int dirfd, const std::string& name, int fd, uint64_t device, uint64_t inode,
                           NameOutcome& outcome)
 {
     outcome = NameOutcome::Removed;
     if (const int err = Names(dirfd, name.c_str(), device, inode))
         return Judge(err, fd, outcome);
+    if (g_beforeRename)
+        g_beforeRename(name);
     for (int attempt = 0; attempt < 16 && !name.empty(); ++attempt) {
         const std::string random = RandomName(name.size());
         if (renameat2(dirfd, name.c_str(), dirfd, random.c_str(), RENAME_NOREPLACE) == 0) {

@@ -155,4 +155,10 @@ void CloseDescriptor(int fd);
 int RemoveUnderRandomName(int dirfd, const std::string& name, int fd, uint64_t device, uint64_t inode,
                           NameOutcome& outcome);
 
+// Called with the name after it was found to name the file and before it
+// is renamed: the narrowest gap another program can save into. Tests set
+// it; the program leaves it empty.
+using BeforeRenameHook = void (*)(const std::string& name);
+void SetBeforeRenameHook(BeforeRenameHook hook);
+
 } // namespace tw

@@ -8,6 +8,7 @@
 // And a batch waits at most about a second, even while the walk is held up.
 #include "app/CommandIds.h"
 #include "platform/FileError.h"
+#include "platform/WipeTarget.h"
 #include "sweep/DirectorySweep.h"
 #include "tests/TestSupport.h"
 #include "tests/sweep/SweepFixture.h"
@@ -134,6 +135,30 @@ TEST_F(WipeRacesTest, AFileSavedOverAWaitingNameIsLeftAloneInABatchAndFileByFile
     ASSERT_TRUE(volume.Unmount());
     for (int i = 0; i < 5; ++i)
         EXPECT_FALSE(FileContains(volume.Image(), Marker(dir, i))) << i;
+}
+
+// The narrowest gap: a file saved over the name after the name was found
+// to be the chosen file and before it is renamed. The rename then takes
+// the new file; it gets its name back, untouched, and nothing else is left
+// in the folder.
+std::string g_savedOver;
+TEST_F(WipeRacesTest, AFileSavedOverTheNameJustBeforeItsRenameGetsItsNameBack)
+{
+    const std::string victim = dir + "/letter.txt";
+    WriteFile(victim, Marked(Marker(dir, 0), 70000));
+    g_savedOver = dir;
+    SetBeforeRenameHook([](const std::string& name) {
+        RunCommand("printf 'the new letter' > " + g_savedOver + "/.new && mv -f " + g_savedOver + "/.new "
+                   + g_savedOver + "/" + name);
+    });
+    host.fileErrorAnswers = {IDC_IGNORE};
+    EXPECT_EQ(WipeFile(op, victim, nullptr), 1);
+    SetBeforeRenameHook(nullptr);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"record " + victim + " left 11", "file " + victim + "|" + kReplaced}));
+    EXPECT_EQ(ReadFile(victim), "the new letter");
+    EXPECT_EQ(ListingOrder(dir), std::vector<std::string>{"letter.txt"});
+    ASSERT_TRUE(volume.Unmount());
+    EXPECT_FALSE(FileContains(volume.Image(), Marker(dir, 0)));
 }
 
 // Another program removes one of the files after its overwrite, and then a
