@@ -16,6 +16,12 @@
 //   sweep_bench [DIR=/var/tmp] [ROUNDS=5]     (root: mkfs, loop mount, drop_caches)
 //   sweep_bench DIR 0    the program's cold sweep alone, then its warm
 //                        count, for a profiler (perf record -g ...)
+//   sweep_bench DIR ROUNDS bound
+//                        the cost of bounding a batch in time: the sweep
+//                        with its batches bounded to a second (as the
+//                        program runs), to a tenth of a second, and not in
+//                        time at all, in turn, order alternating
+#include "wipe/FileWiper.h"
 #include "bench/BenchHost.h"
 #include "app/Operation.h"
 #include "prefs/Settings.h"
@@ -213,6 +219,46 @@ int main(int argc, char** argv)
     OneDrive drives;
     Operation op(buffer, host, drives);
     Volume volume(work);
+
+    if (argc > 3 && std::strcmp(argv[3], "bound") == 0) {
+        // The time bound's cost: each variant on its own fresh, cold volume.
+        const std::chrono::milliseconds bounds[] = {std::chrono::milliseconds(1000), std::chrono::milliseconds(100),
+                                                    std::chrono::milliseconds(0)};
+        const char* const names[] = {"bounded to 1 s", "bounded to 0.1 s", "not bounded in time"};
+        std::vector<double> took[3], ratioSecond, ratioTenth;
+        for (int round = 0; round < rounds; ++round) {
+            double t[3] = {};
+            for (int k = 0; k < 3; ++k) {
+                const int v = round % 2 ? 2 - k : k;
+                volume.Fresh();
+                SetBatchTimeBound(bounds[v]);
+                const auto start = std::chrono::steady_clock::now();
+                op.m_bContinue = 1;
+                SweepDirectory(op, volume.TreeRoot(), kSweepDeleting, nullptr, false);
+                const int fd = open(volume.TreeRoot().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                Must(fd >= 0 && syncfs(fd) == 0, "syncfs");
+                close(fd);
+                t[v] = Seconds(start);
+                took[v].push_back(t[v]);
+                std::printf("round %d  %-22s %8.3f s\n", round + 1, names[v], t[v]);
+                std::fflush(stdout);
+            }
+            ratioSecond.push_back(t[0] / t[2]);
+            ratioTenth.push_back(t[1] / t[2]);
+        }
+        SetBatchTimeBound(CWipeBatch::kMaxWait);
+        for (int v = 0; v < 3; ++v) {
+            const Spread s = Of(took[v]);
+            std::printf("%-22s median %8.3f s  (%.3f - %.3f)\n", names[v], s.median, s.low, s.high);
+        }
+        const Spread second = Of(ratioSecond), tenth = Of(ratioTenth);
+        std::printf("1 s / unbounded    median %.3fx  (%.3f - %.3f)\n", second.median, second.low, second.high);
+        std::printf("0.1 s / unbounded  median %.3fx  (%.3f - %.3f)\n", tenth.median, tenth.low, tenth.high);
+        volume.Unmount();
+        nftw(work.c_str(), [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 16, FTW_DEPTH | FTW_PHYS);
+        nftw(config, [](const char* p, const struct stat*, int, FTW*) { return remove(p); }, 16, FTW_DEPTH | FTW_PHYS);
+        return 0;
+    }
 
     if (rounds == 0) {
         const Tree tree = volume.Fresh();

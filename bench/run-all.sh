@@ -14,6 +14,9 @@ echo
 echo "== sweeping 20,000 small files on a fresh, cold ext4 volume (sweep_bench, image in $dir)"
 "$build/bench/sweep_bench" "$dir" 5 || status=1
 echo
+echo "== the same sweep with its batches bounded in time and not (sweep_bench ... bound)"
+"$build/bench/sweep_bench" "$dir" 21 bound || status=1
+echo
 echo "== the record, the preview and the report (record_bench, in $dir)"
 "$build/bench/record_bench" "$dir"
 echo
