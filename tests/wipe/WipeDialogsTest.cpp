@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tw;
@@ -180,10 +181,15 @@ TEST_F(SecureDeleteFileCommand, PicksConfirmsDestroysAndRemembersTheDirectory)
 
 TEST_F(SecureDeleteFileCommand, FailureAfterTheOverwriteIsOneMessageNamingTheFile)
 {
-    const std::string path = dir / "vanishes.txt";
+    // The file's folder becomes unchangeable after the overwrite, so its
+    // name cannot be removed.
+    const std::string folder = dir / "folder";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string path = folder + "/stuck.txt";
     WriteFile(path, "x");
+    std::unique_ptr<tw::test::FrozenDirectory> frozen;
     SetFileDialogHook([&](const FileDialogRequest&) { return QStringList{QString::fromStdString(path)}; });
-    SetBeforeTruncateHook([&path](int) { unlink(path.c_str()); });
+    SetBeforeTruncateHook([&](int) { frozen = std::make_unique<tw::test::FrozenDirectory>(folder); });
     SetModalHook([&](QDialog& dialog) {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog))
             shown.push_back(QStringLiteral("message ") + box->text());
@@ -195,6 +201,7 @@ TEST_F(SecureDeleteFileCommand, FailureAfterTheOverwriteIsOneMessageNamingTheFil
     EXPECT_TRUE(shown[0].contains(QStringLiteral("removing"))) << shown[0].toStdString();
     EXPECT_EQ(CSettings::Read(Setting::InitialDirectory), "");
     EXPECT_FALSE(frame.Runner().IsBusy());
+    frozen.reset();
 }
 
 } // namespace
