@@ -2,6 +2,8 @@
 #   make run    installs what is missing, builds, starts the program
 #   make test   installs what is missing, builds, runs every test
 # BUILD=dir picks another build directory; SANITIZE=1 builds with ASan and UBSan.
+#   make fuzz   builds the parsers' fuzz targets with clang and runs each for
+#               FUZZ_SECONDS (FUZZ_TARGETS="settings_text uri_list" picks some)
 
 BUILD ?= build
 SANITIZE ?=
@@ -19,7 +21,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
             python3-nautilus libx11-dev xvfb dosfstools poppler-utils man-db systemd ansible-core \
             qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
 
-.PHONY: all deps configure build run test bench clean package install screenshots
+.PHONY: all deps configure build run test bench clean package install screenshots fuzz
 
 all: build
 
@@ -57,6 +59,22 @@ test: build
 bench: build
 	./bench/run-all.sh $(BUILD)
 
+# libFuzzer needs clang (and its runtime, libclang-rt-dev); without it the
+# targets' saved inputs are still replayed by `make test`.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+FUZZ_BUILD := $(BUILD)-fuzz
+fuzz: deps
+	@if ! command -v clang++ >/dev/null 2>&1; then \
+	  echo "make fuzz: clang++ is not installed, so the fuzz targets are not built"; \
+	  echo "  (apt-get install clang libclang-rt-dev); make test still replays their saved inputs"; \
+	  exit 0; \
+	fi; \
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTARNOWICK_FUZZ=ON -DTARNOWICK_TESTS=OFF $(LAUNCHER) >/dev/null && \
+	cmake --build $(FUZZ_BUILD) --target tarnowick_fuzzers && \
+	./fuzz/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 # The README's pictures, drawn from the real windows offscreen.
 screenshots: configure
 	@cmake --build $(BUILD) --target tarnowick_screenshots
@@ -69,4 +87,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-fuzz

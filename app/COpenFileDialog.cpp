@@ -3,6 +3,7 @@
 
 #include "app/CGuiHost.h"
 #include "app/ModalSeam.h"
+#include "app/TypedNames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -240,59 +241,11 @@ std::string COpenFileDialog::FullPath(const std::string& name) const
     return (m_directory == "/" ? std::string() : m_directory) + "/" + name;
 }
 
-QString COpenFileDialog::NamesText(const std::vector<std::string>& names)
-{
-    if (names.size() == 1 && (names[0].empty() || names[0][0] != '"'))
-        return ShowText(names[0]);
-    QString text;
-    for (const std::string& name : names) {
-        QString shown = ShowText(name);
-        shown.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-        shown.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-        if (!text.isEmpty())
-            text += QLatin1Char(' ');
-        text += QLatin1Char('"') + shown + QLatin1Char('"');
-    }
-    return text;
-}
+QString COpenFileDialog::NamesText(const std::vector<std::string>& names) { return TypedNamesText(names); }
 
 bool COpenFileDialog::ParseTypedNames(const QString& text, std::vector<std::string>& names)
 {
-    names.clear();
-    if (text.isEmpty())
-        return true;
-    if (!text.startsWith(QLatin1Char('"'))) {
-        names.push_back(QFile::encodeName(text).toStdString());  // exactly as typed
-        return true;
-    }
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (text[i].isSpace()) {
-            ++i;
-            continue;
-        }
-        if (text[i] != QLatin1Char('"'))
-            return false;  // text outside the quotes
-        QString name;
-        bool closed = false;
-        for (++i; i < text.size(); ++i) {
-            if (text[i] == QLatin1Char('\\') && i + 1 < text.size()
-                && (text[i + 1] == QLatin1Char('"') || text[i + 1] == QLatin1Char('\\'))) {
-                name += text[++i];
-            } else if (text[i] == QLatin1Char('"')) {
-                closed = true;
-                ++i;
-                break;
-            } else {
-                name += text[i];
-            }
-        }
-        if (!closed)
-            return false;
-        if (!name.isEmpty())
-            names.push_back(QFile::encodeName(name).toStdString());
-    }
-    return true;
+    return ReadTypedNames(text, names);
 }
 
 void COpenFileDialog::OnSelectionChanged()
@@ -352,6 +305,9 @@ void COpenFileDialog::accept()
     std::vector<std::string> names;
     if (!m_selectedNames.empty() && m_editName->text() == m_selectionText) {
         names = m_selectedNames;
+    } else if (m_editName->text().contains(QChar(0))) {
+        Refuse(tr("A file name cannot hold a NUL character."));
+        return;
     } else if (!ParseTypedNames(m_editName->text(), names)) {
         Refuse(tr("The file names are not in pairs of double quotes: %1").arg(m_editName->text()));
         return;

@@ -43,7 +43,7 @@ public:
     // Typed text to names: a text that starts with a double quote is a list
     // of quoted names ("a" "b", with \" and \\ inside the quotes); any other
     // text is one name exactly as it stands, blanks included. False when
-    // the quotes do not pair up.
+    // the quotes do not pair up, or the text holds a NUL.
     static bool ParseTypedNames(const QString& text, std::vector<std::string>& names);
     // The field's text for picked names: one name as it stands, several quoted.
     static QString NamesText(const std::vector<std::string>& names);

@@ -14,6 +14,7 @@
 #include "disk/FreeSpaceWiper.h"
 #include "platform/GiveBack.h"
 #include "platform/StopSignal.h"
+#include "prefs/Settings.h"
 
 #include <QMessageBox>
 
@@ -97,6 +98,11 @@ int CTarnowickApp::InitInstance(const CommandLine& line)
     // else happens: named fillers on every drive, a lowered ext4 reserve.
     GiveBackLeftovers(m_pMainFrame->Drives());
     m_pMainFrame->show();
+    if (const std::string problem = CSettings::ReadProblem(); !problem.empty()) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"), QString::fromStdString(problem),
+                        QMessageBox::Ok, m_pMainFrame.get());
+        RunModal(box);
+    }
     StartInstanceServer();
     if (line.kind == CommandLine::Delete)
         m_pMainFrame->DeleteGivenFiles(line.names);

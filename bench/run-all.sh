@@ -20,6 +20,9 @@ echo
 echo "== the record, the preview and the report (record_bench, in $dir)"
 "$build/bench/record_bench" "$dir"
 echo
+echo "== the file-type list and the settings file at their sizes (parser_bench)"
+"$build/bench/parser_bench" || status=1
+echo
 echo "== filling a 1 GiB tmpfs (free_space_bench, needs root)"
 "$build/bench/free_space_bench" 5 || status=1
 exit $status

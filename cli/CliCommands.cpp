@@ -184,6 +184,10 @@ int RunCli(const std::vector<std::string>& args)
     }
     if (!problem.empty())
         return UsageError(problem);
+    // A settings file that cannot be read (a FIFO, a device, far too large)
+    // is said once; the command goes on with the defaults.
+    if (const std::string settings = CSettings::ReadProblem(); !settings.empty())
+        Say(kErr, "tarnowick-cli: " + settings + "\n");
 
     CDriveTable drives;
     if (options.command == CliCommand::Drives)

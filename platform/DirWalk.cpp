@@ -4,6 +4,8 @@
 // resuming a level when descriptors run short.
 #include "platform/DirWalk.h"
 
+#include "platform/Volumes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -122,6 +124,12 @@ std::unique_ptr<CDirStream> CDirStream::FromFd(int fd, const MountIdentity* pare
 std::unique_ptr<CDirStream> CDirStream::OpenRoot(const std::string& path)
 {
     RaiseOpenFileLimit();
+    // No path holds a NUL: the kernel would read only the part before it,
+    // another directory than the one named.
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return nullptr;
+    }
     const int fd = OpenDirectoryAt(AT_FDCWD, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
@@ -223,62 +231,39 @@ bool CDirStream::ResumeFromParent(int parentFd, const char* name)
     return Resume(OpenDirectoryAt(parentFd, name, kChildFlags));
 }
 
-namespace {
-// /proc/self/mountinfo writes blanks, tabs, newlines and backslashes in a
-// path as \ooo.
-std::string Unescape(const std::string& field)
+std::unordered_set<std::string> MountPointsBelowIn(std::string_view mountTable, std::string root)
 {
-    std::string out;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const std::string digits = field.substr(i + 1, 3);
-            if (digits.find_first_not_of("01234567") == std::string::npos) {
-                out += char(std::stoi(digits, nullptr, 8));
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
+    std::unordered_set<std::string> below;
+    if (root.empty() || root.front() != '/')
+        return below;
+    if (root.back() != '/')
+        root += '/';
+    for (const MountEntry& m : ParseMountInfo(mountTable))
+        if (m.mountPoint.size() > root.size() && m.mountPoint.compare(0, root.size(), root) == 0)
+            below.insert(m.mountPoint.substr(root.size()));
+    return below;
 }
-} // namespace
 
 std::unordered_set<std::string> MountPointsBelow(int dirfd)
 {
-    std::unordered_set<std::string> below;
     char link[64];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", dirfd);
     std::string root(4096, '\0');
     const ssize_t n = readlink(link, root.data(), root.size());
-    if (n <= 0)
-        return below;
+    if (n <= 0 || size_t(n) >= root.size())
+        return {};
     root.resize(size_t(n));
-    if (root.back() != '/')
-        root += '/';
-    FILE* table = std::fopen("/proc/self/mountinfo", "re");
-    if (!table)
-        return below;
-    char* line = nullptr;
-    size_t capacity = 0;
-    while (getline(&line, &capacity, table) > 0) {
-        // id parent major:minor root mount-point ...
-        const char* field = line;
-        for (int skip = 0; skip < 4 && field; ++skip) {
-            field = std::strchr(field, ' ');
-            if (field)
-                ++field;
-        }
-        if (!field)
-            continue;
-        const char* end = std::strchr(field, ' ');
-        const std::string mountPoint = Unescape(std::string(field, end ? size_t(end - field) : std::strlen(field)));
-        if (mountPoint.size() > root.size() && mountPoint.compare(0, root.size(), root) == 0)
-            below.insert(mountPoint.substr(root.size()));
-    }
-    std::free(line);
-    std::fclose(table);
-    return below;
+    const int fd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::string table;
+    char buffer[16384];
+    ssize_t got;
+    while ((got = read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR))
+        if (got > 0)
+            table.append(buffer, size_t(got));
+    close(fd);
+    return MountPointsBelowIn(table, root);
 }
 
 void RaiseOpenFileLimit()

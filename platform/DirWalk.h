@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -44,7 +45,8 @@ struct MountIdentity {
 class CDirStream {
 public:
     // Opens the root of a walk. Links in `path` itself are followed: the user
-    // named this directory. Null when it cannot be listed.
+    // named this directory. Null when it cannot be listed, and for a path
+    // holding a NUL (errno EINVAL), which names no directory.
     static std::unique_ptr<CDirStream> OpenRoot(const std::string& path);
 
     ~CDirStream();
@@ -105,6 +107,9 @@ private:
 // with another mount placed over its name. Empty in the usual case, so a
 // walk pays nothing per entry for knowing them.
 std::unordered_set<std::string> MountPointsBelow(int dirfd);
+// The same for the directory `root` (an absolute path) from the text of a
+// mount table: the mount points strictly below it, relative to it.
+std::unordered_set<std::string> MountPointsBelowIn(std::string_view mountTable, std::string root);
 
 // Lifts this process's soft limit of open descriptors to its hard limit
 // (once), since a walk holds one descriptor per level of the tree.

@@ -16,7 +16,9 @@ namespace tw {
 bool IsDirectoryPath(const std::string& path)
 {
     struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    // A NUL would end the path early, at another directory than the one named.
+    return !path.empty() && path.find('\0') == std::string::npos && ::stat(path.c_str(), &st) == 0
+        && S_ISDIR(st.st_mode);
 }
 
 std::string UserHome()

@@ -242,6 +242,12 @@ std::string RecordName(dev_t device)
 
 } // namespace
 
+std::string ReparseReserveRecord(const std::string& text)
+{
+    Record r;
+    return ParseRecord(text, r) ? FormatRecord(r) : std::string();
+}
+
 std::string ReserveRecordDirectory()
 {
     if (const char* dir = std::getenv("TARNOWICK_RUN_DIR"); dir && *dir)

@@ -48,6 +48,10 @@ private:
 // reserves were restored.
 int RestoreLiftedReserves();
 
+// A record's text as the program reads it and would write it again; ""
+// when the text is no record the program would act on.
+std::string ReparseReserveRecord(const std::string& text);
+
 // The reserve file of the ext4 volume on `device`, "" when there is none.
 std::string ReserveFileOf(dev_t device);
 

@@ -33,17 +33,38 @@ bool StartsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
-std::vector<std::string_view> SplitBlanks(std::string_view line)
+// The kernel separates the fields of a mountinfo line by one blank each and
+// writes a blank inside a field as \040, so two blanks in a row enclose an
+// empty field (a file system mounted with an empty source name).
+std::vector<std::string_view> SplitFields(std::string_view line)
 {
     std::vector<std::string_view> fields;
     size_t pos = 0;
-    while (pos < line.size()) {
+    for (;;) {
         const size_t end = std::min(line.find(' ', pos), line.size());
-        if (end > pos)
-            fields.push_back(line.substr(pos, end - pos));
+        fields.push_back(line.substr(pos, end - pos));
+        if (end == line.size())
+            return fields;
         pos = end + 1;
     }
-    return fields;
+}
+
+// A device number as the kernel writes it: decimal digits only, and small
+// enough for its field.
+bool ReadNumber(std::string_view text, unsigned& value)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    uint64_t n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + unsigned(c - '0');
+    }
+    if (n > 0xFFFFFFFFu)
+        return false;
+    value = unsigned(n);
+    return true;
 }
 
 bool HasOption(std::string_view options, std::string_view name)
@@ -133,29 +154,33 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text)
     size_t pos = 0;
     while (pos < text.size()) {
         const size_t end = std::min(text.find('\n', pos), text.size());
-        const std::vector<std::string_view> f = SplitBlanks(text.substr(pos, end - pos));
+        const std::vector<std::string_view> f = SplitFields(text.substr(pos, end - pos));
         pos = end + 1;
-        // id parent maj:min root mountpoint options [optional...] - type source superoptions
-        const auto dash = std::find(f.begin() + std::min<size_t>(f.size(), 6), f.end(), std::string_view("-"));
-        if (f.size() < 6 || dash == f.end() || f.end() - dash < 3)
+        // id parent maj:min root mount-point options [tags...] - type source super-options
+        // Six fields by position, tags up to the lone "-", then exactly three.
+        if (f.size() < 10)
+            continue;
+        const auto dash = std::find(f.begin() + 6, f.end(), std::string_view("-"));
+        if (dash == f.end() || f.end() - dash != 4)
             continue;
         MountEntry m;
         const std::string_view dev = f[2];
         const size_t colon = dev.find(':');
-        if (colon == std::string_view::npos)
+        if (colon == std::string_view::npos || !ReadNumber(dev.substr(0, colon), m.major)
+            || !ReadNumber(dev.substr(colon + 1), m.minor))
             continue;
-        try {
-            m.major = unsigned(std::stoul(std::string(dev.substr(0, colon))));
-            m.minor = unsigned(std::stoul(std::string(dev.substr(colon + 1))));
-        } catch (const std::exception&) {
-            continue;
-        }
         m.root = DecodeMountField(f[3]);
         m.mountPoint = DecodeMountField(f[4]);
         m.mountOptions = std::string(f[5]);
         m.fsType = DecodeMountField(dash[1]);
         m.source = DecodeMountField(dash[2]);
         m.superOptions = std::string(dash[3]);
+        // A mount point is an absolute path, and no path holds a NUL: a
+        // line that says otherwise is not the kernel's.
+        if (m.mountPoint.empty() || m.mountPoint.front() != '/' || m.mountPoint.find('\0') != std::string::npos
+            || m.root.find('\0') != std::string::npos || m.source.find('\0') != std::string::npos
+            || m.fsType.empty())
+            continue;
         mounts.push_back(std::move(m));
     }
     return mounts;

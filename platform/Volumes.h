@@ -35,7 +35,9 @@ struct Volume {
 // The kernel writes blank, tab, newline and backslash in paths as \ooo.
 std::string DecodeMountField(std::string_view field);
 
-// Lines that do not have the mountinfo shape are skipped.
+// The fields are taken by position, an empty one (a tmpfs mounted with an
+// empty source) kept as empty. A line that does not have the mountinfo
+// shape, or whose mount point is no absolute path without a NUL, is skipped.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
 // The process's own mount table.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefs/FileTypeList.h"
 
+#include <algorithm>
+
 namespace tw {
 
 QString NormaliseFileType(const QString& typed)
@@ -66,18 +68,29 @@ QStringList LoadFileTypes(const QString& stored)
     QStringList list;
     qsizetype from = 0;
     for (qsizetype bang = stored.indexOf(u'!'); bang >= 0; bang = stored.indexOf(u'!', from)) {
-        const QString entry = stored.mid(from, bang - from);
-        list.insert(SortedPosition(list, entry), entry);
+        list.append(stored.mid(from, bang - from));
         from = bang + 1;
     }
+    // Stable: entries equal ignoring case keep their stored order.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const QString& a, const QString& b) { return CompareFileTypes(a, b) < 0; });
     return list;
 }
 
 QString SaveFileTypes(const QStringList& list)
 {
+    // Runs of entries equal ignoring case, last run first, each run in
+    // list order: what LoadFileTypes reads back as the same list.
     QString text;
-    for (const QString& entry : list)
-        text = entry + u'!' + text;
+    qsizetype end = list.size();
+    while (end > 0) {
+        qsizetype begin = end - 1;
+        while (begin > 0 && CompareFileTypes(list[begin - 1], list[end - 1]) == 0)
+            --begin;
+        for (qsizetype i = begin; i < end; ++i)
+            text += list[i] + u'!';
+        end = begin;
+    }
     return text;
 }
 

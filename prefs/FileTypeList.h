@@ -39,7 +39,10 @@ FileTypeAdd AddFileType(QStringList& list, const QString& typed);
 // are stored (not normalised, duplicates kept), the unterminated tail after
 // the last "!" is dropped.
 QStringList LoadFileTypes(const QString& stored);
-// The text to store: the entries in reverse list order, each followed by "!".
+// The text to store, each entry followed by "!": the entries in reverse
+// list order, except that entries equal ignoring case keep their list
+// order, so that LoadFileTypes(SaveFileTypes(l)) == l for a sorted l and
+// saving what was loaded changes no byte.
 QString SaveFileTypes(const QStringList& list);
 
 } // namespace tw

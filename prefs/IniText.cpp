@@ -4,6 +4,7 @@
 #include "app/HexDigit.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace tw::ini {
 
@@ -229,10 +230,10 @@ std::string EncodeName(std::string_view name)
     return out;
 }
 
-std::vector<Document::Line> Document::Lines() const
+std::vector<Document::Line> Document::SectionLines(std::string_view section) const
 {
     std::vector<Line> lines;
-    std::string section;
+    bool inSection = section.empty();  // lines before the first header
     size_t pos = m_bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
     while (pos < m_bytes.size()) {
         Line line;
@@ -243,20 +244,29 @@ std::vector<Document::Line> Document::Lines() const
         const std::string_view text = Trim(std::string_view(m_bytes).substr(line.begin, line.end - line.begin));
         if (!text.empty() && text.front() == '[') {
             const size_t close = text.rfind(']');
-            section = DecodeName(Trim(text.substr(1, (close == std::string_view::npos || close == 0 ? text.size() : close) - 1)));
+            inSection = DecodeName(Trim(text.substr(1, (close == std::string_view::npos || close == 0 ? text.size() : close) - 1)))
+                == section;
             line.header = true;
-        } else if (!text.empty() && text.front() != ';' && text.front() != '#') {
-            const size_t eq = m_bytes.find('=', line.begin);
-            if (eq != std::string::npos && eq < line.end) {
-                line.keyLine = true;
-                line.equals = eq;
-                line.key = DecodeName(Trim(std::string_view(m_bytes).substr(line.begin, eq - line.begin)));
-            }
+        } else if (!inSection || text.empty() || text.front() == ';' || text.front() == '#') {
+            continue;
+        } else {
+            const std::string_view whole = std::string_view(m_bytes).substr(line.begin, line.end - line.begin);
+            const size_t eq = whole.find('=');
+            if (eq == std::string_view::npos)
+                continue;
+            line.keyLine = true;
+            line.equals = line.begin + eq;
+            line.key = DecodeName(Trim(whole.substr(0, eq)));
         }
-        line.section = section;
-        lines.push_back(std::move(line));
+        if (inSection)
+            lines.push_back(std::move(line));
     }
     return lines;
+}
+
+std::string Document::LineValue(const Line& line) const
+{
+    return DecodeValue(std::string_view(m_bytes).substr(line.equals + 1, line.end - line.equals - 1));
 }
 
 std::string Document::LineEnd() const
@@ -267,30 +277,45 @@ std::string Document::LineEnd() const
 
 std::optional<std::string> Document::Value(std::string_view section, std::string_view key) const
 {
-    std::optional<std::string> value;
-    for (const Line& line : Lines())
-        if (line.keyLine && line.section == section && line.key == key)
-            value = DecodeValue(std::string_view(m_bytes).substr(line.equals + 1, line.end - line.equals - 1));
-    return value;
+    const std::vector<Line> lines = SectionLines(section);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        if (line->keyLine && line->key == key)
+            return LineValue(*line);
+    return std::nullopt;
 }
 
 std::vector<std::string> Document::Keys(std::string_view section) const
 {
     std::vector<std::string> keys;
-    for (const Line& line : Lines())
-        if (line.keyLine && line.section == section && std::find(keys.begin(), keys.end(), line.key) == keys.end())
-            keys.push_back(line.key);
+    for (auto& [key, value] : Values(section))
+        keys.push_back(std::move(key));
     return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> Document::Values(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> values;
+    std::unordered_map<std::string, size_t> at;  // key -> its place in `values`
+    for (const Line& line : SectionLines(section)) {
+        if (!line.keyLine)
+            continue;
+        const auto [it, added] = at.try_emplace(line.key, values.size());
+        if (added)
+            values.emplace_back(line.key, LineValue(line));
+        else
+            values[it->second].second = LineValue(line);  // the last one counts
+    }
+    return values;
 }
 
 bool Document::Set(std::string_view section, std::string_view key, std::string_view value)
 {
-    const std::vector<Line> lines = Lines();
+    if (value.find('\0') != std::string_view::npos)
+        return false;
+    const std::vector<Line> lines = SectionLines(section);
     const Line* found = nullptr;
     const Line* lastOfSection = nullptr;  // where a new key goes
     for (const Line& line : lines) {
-        if (line.section != section)
-            continue;
         if (line.keyLine && line.key == key)
             found = &line;
         if (line.header || line.keyLine)
@@ -298,8 +323,7 @@ bool Document::Set(std::string_view section, std::string_view key, std::string_v
     }
     const std::string encoded = EncodeValue(value);
     if (found) {
-        const std::string_view raw = std::string_view(m_bytes).substr(found->equals + 1, found->end - found->equals - 1);
-        if (DecodeValue(raw) == value)
+        if (LineValue(*found) == value)
             return false;  // already says this: a hand-edited form stays as it is
         const bool cr = found->end > found->begin && m_bytes[found->end - 1] == '\r';
         m_bytes.replace(found->equals + 1, found->end - found->equals - 1, encoded + (cr ? "\r" : ""));

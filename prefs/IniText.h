@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tw::ini {
@@ -23,7 +24,8 @@ std::string DecodeValue(std::string_view raw);
 // The form a value is written in: as QSettings writes it (quoted when it
 // holds "," ";" "=" or starts or ends with a blank, control characters and
 // backslashes escaped, a leading "@" doubled), except that bytes are
-// written as they are. DecodeValue(EncodeValue(v)) == v for every v.
+// written as they are. DecodeValue(EncodeValue(v)) == v for every v
+// without a NUL (the store refuses values with one).
 std::string EncodeValue(std::string_view value);
 
 // Section and key names: "%20" and the like decoded, and encoded as QSettings does.
@@ -41,24 +43,30 @@ public:
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
     // The names of the keys in `section`, in file order, each once.
     std::vector<std::string> Keys(std::string_view section) const;
+    // The keys of `section` with their values, in the order of Keys().
+    std::vector<std::pair<std::string, std::string>> Values(std::string_view section) const;
 
     // Sets `key` to `value`. Only the line of that value changes; a new key
     // goes at the end of its section, a new section at the end of the file.
     // A line that already means `value` is left as it stands. Returns true
-    // when the bytes changed.
+    // when the bytes changed. A value holding a NUL is refused (false):
+    // no setting holds one, and no path can.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 
 private:
+    // Each read goes over the file once, in time and memory linear in its
+    // size; only the lines of the one section asked for are kept.
     struct Line {
         size_t begin = 0;    // first byte of the line (after a byte-order mark)
         size_t end = 0;      // the line's "\n", or the end of the file
-        std::string section; // the section it belongs to (for a header: its own)
         bool header = false;
         bool keyLine = false;
         std::string key;     // decoded
         size_t equals = 0;   // position of "=" on a key line
     };
-    std::vector<Line> Lines() const;
+    // The header and key lines of `section`, in file order.
+    std::vector<Line> SectionLines(std::string_view section) const;
+    std::string LineValue(const Line& line) const;
     std::string LineEnd() const;  // "\r\n" when the file uses it, else "\n"
 
     std::string m_bytes;

@@ -3,15 +3,22 @@
 
 #include "prefs/IniText.h"
 
+#include "app/Translations.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tw {
 
@@ -34,33 +41,85 @@ QString StoreFile()
         + QStringLiteral("/Halmere/Tarnowick.conf");
 }
 
-ini::Document Load()
+// Where the file cannot be read as settings, this says why; "" when it can
+// or when there is none yet.
+struct Loaded {
+    ini::Document document;
+    std::string problem;
+};
+
+std::string Why(const char* text) { return QCoreApplication::translate("tw::CSettings", text).toStdString(); }
+
+// Reads the file without ever waiting on it: a FIFO or a device in its
+// place (or a link to one) is refused before a byte is read, and so is a
+// file past the size any settings file has, however it grows meanwhile.
+Loaded Load()
 {
-    std::ifstream in(QFile::encodeName(StoreFile()).toStdString(), std::ios::binary);
-    return ini::Document(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    Loaded loaded;
+    const std::string path = QFile::encodeName(StoreFile()).toStdString();
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            loaded.problem = std::strerror(errno);
+        return loaded;
+    }
+    struct stat st {};
+    std::string bytes;
+    if (fstat(fd, &st) != 0) {
+        loaded.problem = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        loaded.problem = Why(QT_TRANSLATE_NOOP("tw::CSettings", "it is not a regular file"));
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                loaded.problem = std::strerror(errno);
+                break;
+            }
+            if (n == 0)
+                break;
+            bytes.append(buffer, size_t(n));
+            if (bytes.size() > CSettings::kMaxFileBytes) {
+                loaded.problem = Why(QT_TRANSLATE_NOOP("tw::CSettings", "it is larger than 1 MiB"));
+                break;
+            }
+        }
+    }
+    close(fd);
+    if (loaded.problem.empty())
+        loaded.document = ini::Document(std::move(bytes));
+    return loaded;
 }
 
 std::string ReadText(const char* section, const std::string& key)
 {
-    return Load().Value(section, key).value_or(std::string());
+    return Load().document.Value(section, key).value_or(std::string());
 }
 
-void WriteText(const char* section, const std::string& key, const std::string& text)
+bool WriteText(const char* section, const std::string& key, const std::string& text)
 {
     const std::lock_guard<std::mutex> lock(StoreMutex());
-    ini::Document document = Load();
+    Loaded loaded = Load();
+    if (!loaded.problem.empty())
+        return false;  // a file that cannot be read is never replaced
+    ini::Document& document = loaded.document;
     if (!document.Set(section, key, text))
-        return;  // the file already says so: not a byte of it changes
+        return document.Value(section, key) == text;  // already says so, or refused
+    if (document.Bytes().size() > CSettings::kMaxFileBytes)
+        return false;  // a file the next read would refuse is never written
     const QString file = StoreFile();
     QDir().mkpath(QFileInfo(file).absolutePath());
     // The new text replaces the file whole or not at all: a crash in the
     // middle must not leave half a settings file.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
-        return;
+        return false;
     const std::string& bytes = document.Bytes();
     out.write(bytes.data(), qint64(bytes.size()));
-    out.commit();
+    return out.commit();
 }
 
 } // namespace
@@ -98,9 +157,9 @@ std::string CSettings::Read(Setting s)
     return ReadText(kSection, SettingName(s));
 }
 
-void CSettings::Write(Setting s, const std::string& text)
+bool CSettings::Write(Setting s, const std::string& text)
 {
-    WriteText(kSection, SettingName(s), text);
+    return WriteText(kSection, SettingName(s), text);
 }
 
 bool CSettings::NextListItem(std::string& list, std::string& item)
@@ -116,9 +175,11 @@ bool CSettings::NextListItem(std::string& list, std::string& item)
 std::vector<std::string> CSettings::DecodeList(const std::string& text)
 {
     std::vector<std::string> items;
-    std::string rest = text, item;
-    while (NextListItem(rest, item))
-        items.push_back(item);
+    size_t from = 0;
+    for (size_t bang = text.find('!'); bang != std::string::npos; bang = text.find('!', from)) {
+        items.push_back(text.substr(from, bang - from));
+        from = bang + 1;
+    }
     return items;
 }
 
@@ -133,20 +194,29 @@ std::string CSettings::EncodeList(const std::vector<std::string>& items)
 std::map<char, std::string> CSettings::ReadDriveLetters()
 {
     std::map<char, std::string> letters;
-    const ini::Document document = Load();
-    for (const std::string& key : document.Keys(kDriveLetters)) {
+    for (const auto& [key, mount] : Load().document.Values(kDriveLetters)) {
         if (key.size() != 1 || key[0] < 'A' || key[0] > 'Z')
             continue;
-        const std::string mount = document.Value(kDriveLetters, key).value_or(std::string());
         if (!mount.empty())
             letters[key[0]] = mount;
     }
     return letters;
 }
 
-void CSettings::WriteDriveLetter(char letter, const std::string& mountPoint)
+bool CSettings::WriteDriveLetter(char letter, const std::string& mountPoint)
 {
-    WriteText(kDriveLetters, std::string(1, letter), mountPoint);
+    return WriteText(kDriveLetters, std::string(1, letter), mountPoint);
+}
+
+std::string CSettings::ReadProblem()
+{
+    const std::string problem = Load().problem;
+    if (problem.empty())
+        return {};
+    return FillText(QCoreApplication::translate("tw::CSettings",
+                        "The settings could not be read from %1: %2. Tarnowick uses its default settings "
+                        "and leaves that file as it is; changes to the settings are not saved."),
+                    {FilePath(), problem});
 }
 
 std::string CSettings::FilePath()

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store: named text values in the section "Settings" of
 // ~/.config/Halmere/Tarnowick.conf (INI, see IniText.h). Every reader
-// reads at the moment of use; nothing is cached.
+// reads at the moment of use; nothing is cached. Each read takes time and
+// memory linear in the file's size, which is bounded.
 #pragma once
 
 #include <map>
@@ -43,7 +44,10 @@ public:
     // Text of a value, "" when absent. Values are byte strings, read and
     // written exactly: a path need not be UTF-8.
     static std::string Read(Setting s);
-    static void Write(Setting s, const std::string& text);
+    // True when the store holds `text` afterwards. A value holding a NUL is
+    // refused, nothing is written while the file cannot be read, and the
+    // file is never made larger than kMaxFileBytes.
+    static bool Write(Setting s, const std::string& text);
 
     // Booleans: written as exactly "TRUE" or "FALSE", true only for "TRUE".
     static bool ReadBool(Setting s) { return IsTrue(Read(s)); }
@@ -59,7 +63,15 @@ public:
 
     // Section "Drive Letters": letter -> mount point that the letter names.
     static std::map<char, std::string> ReadDriveLetters();
-    static void WriteDriveLetter(char letter, const std::string& mountPoint);
+    static bool WriteDriveLetter(char letter, const std::string& mountPoint);
+
+    // Only a regular file of at most this size is read as settings.
+    static constexpr size_t kMaxFileBytes = size_t(1) << 20;
+    // Why the settings file cannot be read, as a sentence for the user; ""
+    // when it can or does not exist yet. While it cannot (a FIFO, a device
+    // or a folder in its place, larger than kMaxFileBytes, unreadable),
+    // every value reads as its default and nothing is written to it.
+    static std::string ReadProblem();
 
     // Full path of the settings file (for messages and the README).
     static std::string FilePath();

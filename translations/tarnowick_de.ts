@@ -313,6 +313,10 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
         <source>Pick one file.</source>
         <translation>Wählen Sie eine Datei.</translation>
     </message>
+    <message>
+        <source>A file name cannot hold a NUL character.</source>
+        <translation>Ein Dateiname kann kein NUL-Zeichen enthalten.</translation>
+    </message>
 </context>
 <context>
     <name>tw::CPreferences</name>
@@ -572,6 +576,21 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
     <message>
         <source>Tarnowick Select Drives</source>
         <translation>Tarnowick-Laufwerkswahl</translation>
+    </message>
+</context>
+<context>
+    <name>tw::CSettings</name>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is larger than 1 MiB</source>
+        <translation>sie ist größer als 1 MiB</translation>
+    </message>
+    <message>
+        <source>The settings could not be read from %1: %2. Tarnowick uses its default settings and leaves that file as it is; changes to the settings are not saved.</source>
+        <translation>Die Einstellungen konnten nicht aus %1 gelesen werden: %2. Tarnowick verwendet seine Standardeinstellungen und lässt diese Datei unverändert; Änderungen an den Einstellungen werden nicht gespeichert.</translation>
     </message>
 </context>
 <context>

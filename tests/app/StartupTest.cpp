@@ -135,6 +135,29 @@ TEST(StartupTest, SomethingThatIsNoRegularFileIsRefusedWithoutWaiting)
     }
 }
 
+// A FIFO in place of the settings file: the window opens without waiting on
+// it, says once that the settings could not be read, and leaves it a FIFO.
+TEST(StartupTest, ASettingsFileThatIsAFifoIsSaidAndNeverWaitedOn)
+{
+    const std::string file = CSettings::FilePath();
+    test::ClearSettings();
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    QStringList shown;
+    SetModalHook([&](QDialog& d) {
+        shown << static_cast<QMessageBox&>(d).text();
+        return int(QMessageBox::Ok);
+    });
+    EXPECT_EQ(g_app->InitInstance({}), 0);
+    SetModalHook({});
+    struct stat st {};
+    EXPECT_EQ(lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    test::ClearSettings();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("could not be read from ") + QString::fromStdString(file)))
+        << shown[0].toStdString();
+}
+
 // `tarnowick --delete` with no instance running: this program opens its
 // window, listens for later hand-offs, and asks about each file in turn;
 // only the file answered Yes is destroyed.

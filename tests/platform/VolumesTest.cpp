@@ -2,12 +2,20 @@
 // Which mounts become drives: a hand-written mount table over a fake /sys
 // tree, and the machine's own table with real tmpfs, loop and bind mounts.
 #include "platform/Volumes.h"
+#include "platform/DirWalk.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <unordered_set>
+
+#include <fcntl.h>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -234,4 +242,47 @@ TEST(RealMounts, TheRootOfAChrootIsItsVolume)
     const std::vector<Volume> volumes = ListLocalVolumes(table, dir / "no-sys");
     ASSERT_EQ(volumes.size(), 1u);
     EXPECT_EQ(volumes[0].mountPoint, "/home");
+}
+
+// `mount -t tmpfs "" DIR`: the kernel writes the empty source as an empty
+// field between two blanks. Both readers of the table take the fields by
+// position: the source is empty (not the options after it), and the mount
+// point is below its folder for the sweeps.
+TEST(RealMounts, AMountWithAnEmptySourceKeepsItsFieldsInPlace)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    test::TempDir dir;
+    const std::string point = dir / "empty source";
+    fs::create_directory(point);
+    if (mount("", point.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "mount tmpfs failed: " << std::strerror(errno);
+    struct Unmount {
+        std::string path;
+        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+    } unmount{point};
+
+    std::ifstream in(kOwnMountTable);
+    const std::string table((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_NE(table.find(" - tmpfs  rw"), std::string::npos) << "the kernel wrote no empty field";
+    const std::vector<MountEntry> mounts = ParseMountInfo(table);
+    const auto it = std::find_if(mounts.begin(), mounts.end(), [&](const MountEntry& m) { return m.mountPoint == point; });
+    ASSERT_NE(it, mounts.end());
+    EXPECT_EQ(it->fsType, "tmpfs");
+    EXPECT_EQ(it->source, "");
+    EXPECT_EQ(it->superOptions.rfind("rw", 0), 0u) << it->superOptions;
+    const std::vector<Volume> volumes = ListLocalVolumes(kOwnMountTable, "/sys");
+    EXPECT_TRUE(std::none_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.mountPoint == point; }));
+
+    const int fd = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::unordered_set<std::string> below = MountPointsBelow(fd);
+    close(fd);
+    EXPECT_EQ(below, (std::unordered_set<std::string>{"empty source"}));
+
+    // The same line cut short, or with its fields run together, is no mount.
+    for (const char* line : {"36 35 0:50 / /mnt/x rw - tmpfs rw\n", "36 35 0:50 / /mnt/x rw - tmpfs\n",
+                             "36 35 0:50 / /mnt/x rw -  tmpfs  rw\n", "36 35 0:50 / /mnt/\\000x rw - tmpfs a rw\n",
+                             "36 35 -1:50 / /mnt/x rw - tmpfs a rw\n", "36 35 0:50 / mnt/x rw - tmpfs a rw\n"})
+        EXPECT_TRUE(ParseMountInfo(line).empty()) << line;
 }

@@ -124,3 +124,18 @@ TEST(FileTypeListTest, SaveWritesReverseListOrderEachTerminated)
     const QString full = QStringLiteral("~*.tmp!*.tmp!*.log!*.bak!*.*!");
     EXPECT_EQ(SaveFileTypes(LoadFileTypes(full)), full);
 }
+
+// Preferences opened and closed with OK save what they loaded: entries equal
+// but for case keep their order, so the stored text never changes.
+TEST(FileTypeListTest, SavingWhatWasLoadedChangesNoByte)
+{
+    for (const char* stored : {"*.tmp!*.TMP!", "*.TMP!*.tmp!", "*.Tmp!*.bak!*.TMP!*.tmp!*.BAK!*.*!"}) {
+        const QString text = QString::fromLatin1(stored);
+        const QStringList list = LoadFileTypes(text);
+        const QString saved = SaveFileTypes(list);
+        EXPECT_EQ(LoadFileTypes(saved), list) << stored;
+        EXPECT_EQ(SaveFileTypes(LoadFileTypes(saved)), saved) << stored;
+    }
+    EXPECT_EQ(SaveFileTypes(LoadFileTypes(QStringLiteral("*.tmp!*.TMP!"))), QStringLiteral("*.tmp!*.TMP!"));
+    EXPECT_EQ(SaveFileTypes(LoadFileTypes(QStringLiteral("*.TMP!*.tmp!*.bak!"))), QStringLiteral("*.TMP!*.tmp!*.bak!"));
+}

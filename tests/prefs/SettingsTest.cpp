@@ -263,3 +263,78 @@ TEST_F(SettingsTest, PathsThatAreNotUtf8AreKeptByteForByte)
     EXPECT_NE(test::ReadFile(CSettings::FilePath()).find("Internet%20Cache%20Path=" + path + "\n"),
               std::string::npos);
 }
+
+// --- What the store refuses: NUL bytes in values, files it cannot read ---
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+TEST_F(SettingsTest, AValueWithANulIsRefusedAndOneStandingInTheFileIsNeverCut)
+{
+    const std::string file = CSettings::FilePath();
+    ASSERT_TRUE(CSettings::Write(Setting::TemporaryPath, "/srv/a"));
+    const std::string before = test::ReadFile(file);
+    EXPECT_FALSE(CSettings::Write(Setting::TemporaryPath, std::string("/srv/a\0b", 8)));
+    EXPECT_FALSE(CSettings::Write(Setting::OtherPath, std::string("\0", 1)));
+    EXPECT_EQ(test::ReadFile(file), before);
+    EXPECT_EQ(CSettings::Read(Setting::TemporaryPath), "/srv/a");
+    // Written back unchanged, a value changes no byte.
+    EXPECT_TRUE(CSettings::Write(Setting::TemporaryPath, "/srv/a"));
+    EXPECT_EQ(test::ReadFile(file), before);
+
+    // Another program wrote a NUL into a path: it reads as it stands, never
+    // as the part before the NUL (the sweeps refuse such a path whole).
+    const std::string withNul("/x/parent\0/child", 16);
+    test::WriteFile(file, "[Settings]\nTemporary%20Path=" + withNul + "\n");
+    EXPECT_EQ(CSettings::Read(Setting::TemporaryPath), withNul);
+}
+
+TEST_F(SettingsTest, OnlyARegularFileOfBoundedSizeIsReadAndNothingElseIsEverWritten)
+{
+    const std::string file = CSettings::FilePath();
+    const auto refused = [&](const std::string& what) {
+        EXPECT_EQ(CSettings::Read(Setting::TemporaryPath), "") << what;
+        EXPECT_TRUE(CSettings::ReadDriveLetters().empty()) << what;
+        EXPECT_FALSE(CSettings::Write(Setting::TemporaryPath, "/tmp")) << what;
+        EXPECT_FALSE(CSettings::WriteDriveLetter('D', "/home")) << what;
+        const std::string problem = CSettings::ReadProblem();
+        EXPECT_NE(problem.find(file), std::string::npos) << what << ": " << problem;
+    };
+
+    // A FIFO nobody writes to: reading it would wait for ever.
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    refused("FIFO");
+    struct stat st {};
+    ASSERT_EQ(lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    std::remove(file.c_str());
+
+    // A link to a device that never ends.
+    ASSERT_EQ(symlink("/dev/zero", file.c_str()), 0);
+    refused("link to /dev/zero");
+    ASSERT_EQ(lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    std::remove(file.c_str());
+
+    ASSERT_EQ(mkdir(file.c_str(), 0700), 0);
+    refused("folder");
+    rmdir(file.c_str());
+
+    // Past the bound by one byte: refused whole, left exactly as it is.
+    std::string large = "[Settings]\nTemporary%20Path=/srv/large\n";
+    large.resize(CSettings::kMaxFileBytes + 1, '\n');
+    test::WriteFile(file, large);
+    refused("larger than the bound");
+    EXPECT_EQ(test::ReadFile(file), large);
+
+    // At the bound it is read and written as usual, but never made larger.
+    large.resize(CSettings::kMaxFileBytes);
+    test::WriteFile(file, large);
+    EXPECT_EQ(CSettings::ReadProblem(), "");
+    EXPECT_EQ(CSettings::Read(Setting::TemporaryPath), "/srv/large");
+    EXPECT_FALSE(CSettings::Write(Setting::OtherPath, "/srv/other"));
+    EXPECT_EQ(test::ReadFile(file), large);
+    EXPECT_TRUE(CSettings::Write(Setting::TemporaryPath, "/srv/small"));
+    EXPECT_EQ(CSettings::Read(Setting::TemporaryPath), "/srv/small");
+    EXPECT_EQ(test::ReadFile(file).size(), CSettings::kMaxFileBytes);
+}
