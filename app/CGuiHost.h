@@ -7,7 +7,11 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -27,15 +31,36 @@ public:
     // Hands each item's outcome to the sink, on the worker thread.
     void Record(const ItemResult& item) override
     {
+        {
+            std::lock_guard lock(m_logMutex);
+            m_log.itemSeen = true;
+        }
         if (m_recordSink)
             m_recordSink(item);
     }
     // Set once, before the first command runs.
     void SetRecordSink(std::function<void(const ItemResult&)> sink) { m_recordSink = std::move(sink); }
 
+    // What a command told the user and how the user answered, for its
+    // record: cleared when a command begins, read when it has ended.
+    struct CommandLog {
+        bool cancelled = false;         // Cancel Operation, or Cancel at a question
+        bool itemSeen = false;          // an item's outcome came
+        bool messageFirst = false;      // a message came before any item
+        long long range = -1;           // the count the progress box was given
+        std::vector<std::string> notes; // messages and warnings, in order
+    };
+    void BeginCommandLog();
+    CommandLog TakeCommandLog();
+
 private:
+    void Answered(int answer);
+    void Note(const std::string& text, bool message);
+
     QWidget* m_pFrame;
     std::function<void(const ItemResult&)> m_recordSink;
+    std::mutex m_logMutex;
+    CommandLog m_log;
 };
 
 // Byte strings from the engine shown as text. Names need not be UTF-8.

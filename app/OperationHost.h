@@ -43,7 +43,9 @@ public:
 // What became of one item a command was given: a file, a drive's free space,
 // or the memory the swap-file overcommit held. The record of a session and
 // the headless front end's output are built from these.
-enum class ItemKind { File, Drive, Memory };
+// A folder is an item only when it was left: a sweep could not list it, so
+// nothing in it was reached.
+enum class ItemKind { File, Drive, Memory, Folder };
 
 struct ItemResult {
     ItemKind kind = ItemKind::File;

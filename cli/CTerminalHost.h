@@ -78,6 +78,8 @@ private:
     void Out(const std::string& line);
     void FlushOut();
     std::string SummaryText() const;
+    // The command ended at its first message, before it touched anything.
+    bool NotRun() const;
 
     Config m_config;
     CProgressLine m_progress;
@@ -93,6 +95,8 @@ private:
     uint64_t m_nListed = 0;
     uint64_t m_nListedBytes = 0;
     bool m_bCancelled = false;
+    bool m_bItemSeen = false;
+    bool m_bEndedAtMessage = false;
     std::string m_strFatal;
     std::vector<std::string> m_messages;
     std::vector<std::string> m_warnings;
