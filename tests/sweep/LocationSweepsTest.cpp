@@ -120,13 +120,14 @@ TEST_F(LocationSweepsTest, CounterShowsTheBoxThroughBothPasses)
     EXPECT_EQ(host.progress.steps, 10);
     EXPECT_EQ(ListingOrder(temp.Path()), std::vector<std::string>{"keep.txt"});
 
-    // A path that cannot be listed: both phases with a range of 0.
+    // A path that cannot be listed: both phases with a range of 0, and the
+    // user is told once which location and why.
     ScriptedHost fresh;
     Operation o(buffer, fresh, drives);
     CSettings::Write(Setting::OtherPath, temp / "missing");
     SecureDeleteOther(o);
     EXPECT_EQ(fresh.progress.events, (Events{"create", "scanning", "range 0", "deleting", "destroy"}));
-    EXPECT_TRUE(fresh.questions.empty());
+    EXPECT_EQ(fresh.Messages(), std::vector<std::string>{"Other Path " + temp / "missing" + " could not be swept: it does not exist."});
 }
 
 // A dry run makes the counting pass alone: every match is listed with its
