@@ -15,6 +15,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextOption>
 
 #include <algorithm>
 #include <set>
@@ -83,6 +84,18 @@ public:
             m_y = std::min(m_y + height, m_bottom + 1);
     }
 
+    // How text is broken into lines: prose at word boundaries, and a word
+    // too long for the line (a path) anywhere; a path of the item list
+    // anywhere. Nothing is cut off at the edge.
+    static QTextOption Option(int flags)
+    {
+        QTextOption option(Qt::Alignment(flags & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
+        option.setWrapMode(flags & Qt::TextWrapAnywhere ? QTextOption::WrapAnywhere
+                           : flags & Qt::TextWordWrap  ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                                       : QTextOption::NoWrap);
+        return option;
+    }
+
     // The height `text` takes in `font` within `width`.
     double TextHeight(const QFont& font, double width, const QString& text, int flags)
     {
@@ -90,13 +103,13 @@ public:
         if (!text.contains(QLatin1Char('\n')) && fm.horizontalAdvance(text) <= width)
             return fm.lineSpacing();
         m_painter.setFont(font);
-        return m_painter.boundingRect(QRectF(0, 0, width, 1e7), flags, text).height();
+        return m_painter.boundingRect(QRectF(0, 0, width, 1e7), text, Option(flags)).height();
     }
 
     void Draw(const QFont& font, const QRectF& rect, int flags, const QString& text)
     {
         m_painter.setFont(font);
-        m_painter.drawText(rect, flags, text);
+        m_painter.drawText(rect, text, Option(flags));
     }
 
     // A paragraph, kept whole on one page.
@@ -132,21 +145,25 @@ private:
     int m_page = 0;
 };
 
-// A table whose rows are kept whole; a row that starts a new page has the
-// heading row drawn above it again.
+// A table whose rows are kept whole: a row that does not fit on the rest
+// of a page starts the next one. The heading row is drawn once, so that a
+// reader of the text finds every line once.
 class PdfTable {
 public:
-    PdfTable(PdfPages& pages, const QFont& font, const QFont& bold, std::vector<double> fractions,
+    // `widths`: every column but the last, which takes the rest.
+    PdfTable(PdfPages& pages, const QFont& font, const QFont& bold, const std::vector<double>& widths,
              const QStringList& heading)
         : m_pages(pages), m_font(font), m_bold(bold), m_heading(heading)
     {
         m_padding = pages.LineHeight(font) / 4;
         double left = pages.Left();
-        for (double f : fractions) {
-            m_columns.push_back({left, pages.Width() * f});
-            left += pages.Width() * f;
+        for (double width : widths) {
+            m_columns.push_back({left, width + 2 * m_padding});
+            left += width + 2 * m_padding;
         }
+        m_columns.push_back({left, pages.Left() + pages.Width() - left});
     }
+    double Padding() const { return m_padding; }
 
     void Heading() { Row(m_heading, true); }
 
@@ -156,19 +173,15 @@ public:
         double height = 0;
         for (qsizetype i = 0; i < cells.size() && i < qsizetype(m_columns.size()); ++i)
             height = std::max(height, m_pages.TextHeight(font, m_columns[size_t(i)].second - 2 * m_padding, cells[i],
-                                                         Qt::TextWrapAnywhere));
+                                                         Qt::TextWordWrap));
         height += 2 * m_padding;
-        if (!heading && !m_pages.Fits(height)) {
-            m_pages.BreakPage();
-            Row(m_heading, true);
-        }
         const double top = m_pages.Place(height);
         QPainter& painter = m_pages.Painter();
         for (qsizetype i = 0; i < cells.size() && i < qsizetype(m_columns.size()); ++i) {
             const auto [left, width] = m_columns[size_t(i)];
             painter.drawRect(QRectF(left, top, width, height));
             m_pages.Draw(font, QRectF(left + m_padding, top + m_padding, width - 2 * m_padding, height - 2 * m_padding),
-                         Qt::TextWrapAnywhere, cells[i]);
+                         Qt::TextWordWrap, cells[i]);
         }
     }
 
@@ -218,9 +231,20 @@ void DrawCertificate(PdfPages& pages, const CSessionRecord& record, const Report
     };
 
     sectionHeading(tw::PdfText::tr("Commands"));
-    PdfTable table(pages, base, bold, {0.27, 0.18, 0.18, 0.37},
-                   {tw::PdfText::tr("Command"), tw::PdfText::tr("Started"), tw::PdfText::tr("Ended"),
-                    tw::PdfText::tr("Result")});
+    // The names and times stand whole on one line; the result takes the rest.
+    QFont cell = base;
+    cell.setPointSizeF(9);
+    QFont cellBold = cell;
+    cellBold.setBold(true);
+    const QStringList headings = {tw::PdfText::tr("Command"), tw::PdfText::tr("Started"), tw::PdfText::tr("Ended"),
+                                  tw::PdfText::tr("Result")};
+    double nameWidth = std::max(pages.Advance(cellBold, headings[0]), pages.Advance(cell, QStringLiteral("Secure Delete File")));
+    for (size_t i = 0; i < record.CommandCount(); ++i)
+        nameWidth = std::max(nameWidth, pages.Advance(cell, Shown(record.Command(i).name)));
+    nameWidth = std::min(nameWidth, pages.Width() / 3);
+    const double timeWidth = std::max({pages.Advance(cell, ShownTime(heading.created)), pages.Advance(cellBold, headings[1]),
+                                       pages.Advance(cellBold, headings[2])});
+    PdfTable table(pages, cell, cellBold, {nameWidth, timeWidth, timeWidth}, headings);
     table.Heading();
     std::set<RecordMethod> methods;
     for (size_t i = 0; i < record.CommandCount(); ++i) {
@@ -348,9 +372,11 @@ QByteArray ReportPdf(const CSessionRecord& record, const ReportHeading& heading,
         ItemLines items(pages, base);
         for (size_t i = 0; i < record.CommandCount(); ++i) {
             const RecordedCommand c = record.Command(i);
-            items.Heading(tw::PdfText::tr("%1, started %2, ended %3: %4")
-                              .arg(Shown(c.name), ShownTime(c.started), c.notRun ? QStringLiteral("-") : ShownTime(c.ended),
-                                   Shown(CommandSummaryText(c, true))));
+            items.Heading(c.notRun ? tw::PdfText::tr("%1, %2: %3")
+                                         .arg(Shown(c.name), ShownTime(c.started), Shown(CommandSummaryText(c, true)))
+                                   : tw::PdfText::tr("%1, started %2, ended %3: %4")
+                                         .arg(Shown(c.name), ShownTime(c.started), ShownTime(c.ended),
+                                              Shown(CommandSummaryText(c, true))));
             record.ForEachItem(i, [&](const ItemResult& item) {
                 const QString result = item.destroyed ? tw::PdfText::tr("destroyed") : LeftText(item.cause);
                 // A left file has the size it has; only an item with no

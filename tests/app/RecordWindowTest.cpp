@@ -601,6 +601,11 @@ TEST_F(RecordWindowTest, TheCertificateNeverSplitsAParagraphNorRepeatsALine)
             ++count;
         EXPECT_EQ(count, 1u) << result;
     }
+    // The table's heading row once, not again on the next page.
+    size_t headings = 0;
+    for (size_t at = all.find("Started"); at != std::string::npos; at = all.find("Started", at + 1))
+        ++headings;
+    EXPECT_EQ(headings, 1u);
     // A paragraph's first and last words stand on the same page.
     const auto words = [](const QString& text) { return text.simplified().split(QLatin1Char(' ')); };
     std::vector<QString> paragraphs;
