@@ -142,6 +142,7 @@ TEST_F(CliSweepTest, EachLocationSweepSaysWhenItsPathIsNotSet)
         EXPECT_EQ(unset.status, 2) << row.name;
         const JsonRun json = SplitJson(unset);
         EXPECT_TRUE(json.items.empty());
+        EXPECT_EQ(Str(json.summary, "result"), "not run") << row.name;
         ASSERT_EQ(json.summary.value(QStringLiteral("messages")).toArray().size(), 1);
         EXPECT_EQ(json.summary.value(QStringLiteral("messages")).toArray().at(0).toString().toStdString(), row.message);
         EXPECT_NE(unset.err.find(std::string("Tarnowick Parameters: ") + row.message), std::string::npos) << unset.err;
@@ -160,6 +161,7 @@ TEST_F(CliSweepTest, EachLocationSweepSaysWhenItsPathIsNotSet)
     ClearSettings();
     const CliResult nothing = RunCli({{"sweep", "preferences", "--json"}});
     EXPECT_EQ(nothing.status, 0);
+    EXPECT_EQ(Str(SplitJson(nothing).summary, "result"), "completed");
     EXPECT_EQ(Num(SplitJson(nothing).summary, "destroyed"), 0);
 }
 
@@ -264,6 +266,7 @@ TEST_F(CliSweepTest, ASignalWhileAQuestionWaitsStopsTheSweepThere)
     EXPECT_EQ(result.status, 3);
     const JsonRun json = SplitJson(result);
     EXPECT_EQ(Str(json.summary, "stopped"), "signal");
+    EXPECT_EQ(Str(json.summary, "result"), "stopped");
     EXPECT_EQ(Str(json.summary, "signal"), "SIGTERM");
     EXPECT_EQ(Num(json.summary, "destroyed"), 0);
     EXPECT_EQ(ListingOrder(root).size(), 5u) << "a file was destroyed after the stop";
