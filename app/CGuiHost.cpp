@@ -209,11 +209,9 @@ void CGuiHost::Answered(int answer)
     }
 }
 
-void CGuiHost::Note(const std::string& text, bool message)
+void CGuiHost::Note(const std::string& text)
 {
     std::lock_guard lock(m_logMutex);
-    if (message && !m_log.itemSeen && m_log.notes.empty())
-        m_log.messageFirst = true;
     m_log.notes.push_back(text);
 }
 
@@ -270,7 +268,7 @@ int CGuiHost::DiskError(const std::string& text)
 
 void CGuiHost::Message(const std::string& text)
 {
-    Note(text, true);
+    Note(text);
     if (StopRequested()) {
         std::fprintf(stderr, "tarnowick: %s\n", text.c_str());
         return;
@@ -280,7 +278,7 @@ void CGuiHost::Message(const std::string& text)
 
 void CGuiHost::Warning(const std::string& text)
 {
-    Note(text, false);
+    Note(text);
     if (StopRequested()) {
         std::fprintf(stderr, "tarnowick: %s\n", text.c_str());
         return;

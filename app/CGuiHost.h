@@ -31,10 +31,6 @@ public:
     // Hands each item's outcome to the sink, on the worker thread.
     void Record(const ItemResult& item) override
     {
-        {
-            std::lock_guard lock(m_logMutex);
-            m_log.itemSeen = true;
-        }
         if (m_recordSink)
             m_recordSink(item);
     }
@@ -45,8 +41,6 @@ public:
     // record: cleared when a command begins, read when it has ended.
     struct CommandLog {
         bool cancelled = false;         // Cancel Operation, or Cancel at a question
-        bool itemSeen = false;          // an item's outcome came
-        bool messageFirst = false;      // a message came before any item
         long long range = -1;           // the count the progress box was given
         std::vector<std::string> notes; // messages and warnings, in order
     };
@@ -55,7 +49,7 @@ public:
 
 private:
     void Answered(int answer);
-    void Note(const std::string& text, bool message);
+    void Note(const std::string& text);
 
     QWidget* m_pFrame;
     std::function<void(const ItemResult&)> m_recordSink;

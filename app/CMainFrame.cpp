@@ -205,12 +205,14 @@ void CMainFrame::RunOperation(const std::function<void(Operation&)>& body)
 {
     const bool recorded = BeginRecord();
     m_host.BeginCommandLog();
-    m_runner.Run(m_host, [this, &body](IOperationHost& host) {
+    bool endedBeforeStart = false;
+    m_runner.Run(m_host, [this, &body, &endedBeforeStart](IOperationHost& host) {
         Operation operation(m_wipeBuffer, host, *m_drives);
         body(operation);
+        endedBeforeStart = operation.m_bEndedBeforeStart;
     });
     if (recorded)
-        EndRecord();
+        EndRecord(endedBeforeStart);
 }
 
 QMenu* CMainFrame::createPopupMenu() { return nullptr; }

@@ -85,12 +85,12 @@ bool CMainFrame::BeginRecord()
     return true;
 }
 
-void CMainFrame::EndRecord()
+void CMainFrame::EndRecord(bool endedBeforeStart)
 {
     const CGuiHost::CommandLog log = m_host.TakeCommandLog();
     CommandEnding ending;
     ending.notes = log.notes;
-    ending.endedAtMessage = log.messageFirst;
+    ending.endedAtMessage = endedBeforeStart;
     if (!m_runner.LastFailure().empty())
         ending.stopped = StopKind::Error;
     else if (StopRequested())

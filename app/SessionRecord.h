@@ -73,7 +73,8 @@ struct CommandEnding {
     // What the command told the user, in order: why it could not run, why
     // a location could not be swept, what it could not reach.
     std::vector<std::string> notes;
-    // The command ended at a message before it touched anything.
+    // The command ended at its first message, before it touched anything
+    // (Operation::m_bEndedBeforeStart).
     bool endedAtMessage = false;
 };
 

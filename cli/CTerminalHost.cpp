@@ -201,8 +201,6 @@ int CTerminalHost::DiskError(const std::string& text)
 
 void CTerminalHost::Message(const std::string& text)
 {
-    if (!m_bItemSeen && m_messages.empty() && m_warnings.empty())
-        m_bEndedAtMessage = true;
     m_messages.push_back(text);
     const std::string caption = Window("tw::ModalSeam", QT_TRANSLATE_NOOP("tw::ModalSeam", "Tarnowick Parameters"));
     Diagnostic(caption + ": " + TerminalLines(text));
@@ -234,7 +232,6 @@ void CTerminalHost::Record(const ItemResult& item)
     }
     if (item.kind == ItemKind::File)
         m_progress.ItemDone(item.destroyed ? item.size : 0);
-    m_bItemSeen = true;
     if (m_config.json && !m_config.quiet)
         Out(JsonLine(ItemToJson(item)));
 }
@@ -351,7 +348,7 @@ std::string CTerminalHost::SummaryText() const
 bool CTerminalHost::NotRun() const
 {
     const uint64_t items = m_files.destroyed + m_files.left + m_drives.destroyed + m_drives.left + m_memory.destroyed;
-    return m_bEndedAtMessage && !m_bItemSeen && items == 0 && !m_config.dryRun;
+    return m_bEndedBeforeStart && items == 0 && !m_config.dryRun;
 }
 
 int CTerminalHost::Finish()

@@ -59,6 +59,8 @@ public:
     void ExpectItems(long long count);
     // An error that ended the command (a failure after an overwrite).
     void Fatal(const std::string& what);
+    // The command ended at its first message, before it touched anything.
+    void EndedBeforeStart() { m_bEndedBeforeStart = true; }
 
     // Writes the summary (text on standard error, or the JSON line) and
     // returns the exit status.
@@ -95,8 +97,7 @@ private:
     uint64_t m_nListed = 0;
     uint64_t m_nListedBytes = 0;
     bool m_bCancelled = false;
-    bool m_bItemSeen = false;
-    bool m_bEndedAtMessage = false;
+    bool m_bEndedBeforeStart = false;
     std::string m_strFatal;
     std::vector<std::string> m_messages;
     std::vector<std::string> m_warnings;

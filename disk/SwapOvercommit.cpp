@@ -82,6 +82,7 @@ void OvercommitSwapfile(Operation& op, IAllocator& alloc)
                                                     "No swap space is configured on this computer, so no memory "
                                                     "could be pushed out to it. Nothing was done.")
                             .toStdString());
+        op.m_bEndedBeforeStart = true;
         return;
     }
     const std::unique_ptr<IScopedWindow> working = op.host.ShowWorking();

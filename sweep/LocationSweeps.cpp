@@ -47,23 +47,29 @@ std::string RootProblemText(int err)
     }
 }
 
+// A relative path (edited by hand) is taken inside the home directory, as
+// the preferences store it: never relative to where the program started.
+std::string LocationRoot(const Location& where) { return AbsoluteAgainstHome(CSettings::Read(where.path)); }
+
+// A location that cannot be swept is never a silent "nothing destroyed":
+// the user is told which one and why. True when it was so.
+bool LocationProblem(Operation& op, const Location& where)
+{
+    const std::string root = LocationRoot(where);
+    const int err = SweepRootError(root);
+    if (err)
+        op.host.Message(FillText(QCoreApplication::translate("tw::LocationSweeps", "%1 %2 could not be swept: %3."),
+                                 {Words(where.name), root, RootProblemText(err)}));
+    return err != 0;
+}
+
 int SweepLocation(Operation& op, const Location& where, int mode, IProgress* progress)
 {
-    // A relative path (edited by hand) is taken inside the home directory,
-    // as the preferences store it: never relative to where the program started.
-    const std::string root = AbsoluteAgainstHome(CSettings::Read(where.path));
-    // A location that cannot be swept is never a silent "nothing
-    // destroyed": the user is told which one and why, once per command
-    // (in the pass that destroys, or in the only pass of a dry run or a
-    // preview).
-    if (mode != kSweepCounting || op.onMatch) {
-        if (const int err = SweepRootError(root)) {
-            op.host.Message(FillText(QCoreApplication::translate("tw::LocationSweeps", "%1 %2 could not be swept: %3."),
-                                     {Words(where.name), root, RootProblemText(err)}));
-            return 0;
-        }
-    }
-    return SweepDirectory(op, root, mode, progress, CSettings::ReadBool(where.allFiles));
+    // Told once per command: in the pass that destroys, or in the only pass
+    // of a dry run or a preview.
+    if ((mode != kSweepCounting || op.onMatch) && LocationProblem(op, where))
+        return 0;
+    return SweepDirectory(op, LocationRoot(where), mode, progress, CSettings::ReadBool(where.allFiles));
 }
 
 using SweepFunction = int (*)(Operation&, int, IProgress*);
@@ -95,6 +101,13 @@ void SecureDeleteLocation(Operation& op, const Location& where, SweepFunction sw
 {
     if (CSettings::Read(where.path).empty()) {
         op.host.Message(QCoreApplication::translate("tw::LocationSweeps", where.notEntered).toStdString());
+        op.m_bEndedBeforeStart = true;
+        return;
+    }
+    // A location that cannot be swept is told before any pass begins: the
+    // command then did not run.
+    if (LocationProblem(op, where)) {
+        op.m_bEndedBeforeStart = true;
         return;
     }
     RunPasses(op, sweep);

@@ -679,3 +679,29 @@ TEST_F(RecordWindowTest, SaveReportNeverWritesThroughALinkAtTheChosenName)
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(ListingOrder(shared.Path()).size(), 2u) << "no temporary file is left behind";
 }
+
+// The sweep by preferences with one location missing sweeps the others:
+// it ran. The missing one is named in the record and the report, and the
+// command is not called "not run" though it found nothing.
+TEST_F(RecordWindowTest, APreferenceSweepNamesAMissingLocationAndSweepsTheOthers)
+{
+    TempDir temp;
+    WriteFile(temp / "keep.txt", "not a match");
+    const std::string missing = temp / "gone";
+    CSettings::WriteBool(Setting::All, false);
+    CSettings::Write(Setting::TemporaryPath, temp.Path());
+    CSettings::Write(Setting::OtherPath, missing);
+    CSettings::Write(Setting::FileTypes, "*.tmp!");
+    frame->OnCommand(ID_SECURE_DELETE_PREFERENCES);
+    const QString why = QStringLiteral("Other Path %1 could not be swept: it does not exist.").arg(QString::fromStdString(missing));
+    EXPECT_EQ(boxes, QStringList{why});
+    EXPECT_EQ(Rows(0), (QStringList{why, QStringLiteral("nothing destroyed")}));
+    EXPECT_TRUE(Heading(0).contains(QStringLiteral(", took "))) << Heading(0).toStdString();
+    EXPECT_TRUE(frame->Action(ID_FILE_SAVE_REPORT)->isEnabled());
+    TempDir reports;
+    SaveReport(reports / "p.json", QStringLiteral("JSON (*.json)"));
+    const QJsonObject command = ReadJson(reports / "p.json")[QStringLiteral("commands")].toArray()[0].toObject();
+    EXPECT_EQ(command[QStringLiteral("result")].toString(), QStringLiteral("completed"));
+    EXPECT_EQ(command[QStringLiteral("notes")].toArray().at(0).toString(), why);
+    EXPECT_EQ(ReadFile(temp / "keep.txt"), "not a match");
+}
