@@ -1329,6 +1329,10 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>In all: %1.</source>
         <translation>Insgesamt: %1.</translation>
     </message>
+    <message>
+        <source>%1, %2: %3</source>
+        <translation>%1, %2: %3</translation>
+    </message>
 </context>
 <context>
     <name>tw::ReportWriter</name>
