@@ -50,7 +50,7 @@ enum class ItemKind { File, Drive, Memory, Folder };
 struct ItemResult {
     ItemKind kind = ItemKind::File;
     std::string path;        // file: full path (bytes); drive: letter and mount point
-    uint64_t size = 0;       // bytes overwritten, written into free space, or held
+    uint64_t size = 0;       // bytes overwritten, written into free space, or held; a file left: its size
     bool destroyed = false;  // true: gone (file), overwritten (free space), held (memory)
     int cause = 0;           // file error cause code when the item was left
     bool kept = false;       // left by the user's own answer (No, Cancel), not by a failure

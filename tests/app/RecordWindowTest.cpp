@@ -216,7 +216,7 @@ TEST_F(RecordWindowTest, SecureDeleteFileYesNoAndAnErrorInTheRecordAndEveryFormO
     const QString d = QString::fromStdString(dir.Path());
     EXPECT_EQ(Rows(0), (QStringList{
                            d + QStringLiteral("/yes.txt|2.9 KiB|destroyed||"),
-                           d + QStringLiteral("/no.txt||left||Not confirmed"),
+                           d + QStringLiteral("/no.txt|7 bytes|left||Not confirmed"),
                            d + QStringLiteral("/missing.txt||left|2|Could not access this file for deletion [ 2 ]"),
                            QStringLiteral("1 file destroyed, 2.9 KiB; 2 left"),
                        }));
