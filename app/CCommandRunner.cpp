@@ -30,6 +30,7 @@ CCommandRunner::~CCommandRunner()
 
 void CCommandRunner::Run(IOperationHost& host, const std::function<void(IOperationHost&)>& body)
 {
+    m_strFailure.clear();
     if (m_bBusy || StopRequested())
         return;
     m_bBusy = true;
@@ -49,6 +50,7 @@ void CCommandRunner::Run(IOperationHost& host, const std::function<void(IOperati
     loop.exec();
     worker.join();
     m_bBusy = false;
+    m_strFailure = failure;
 
     if (!failure.empty() && StopRequested()) {
         // The program is ending and nobody may be there to read a window.

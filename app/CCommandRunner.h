@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -21,6 +22,8 @@ public:
     ~CCommandRunner() override;
 
     bool IsBusy() const { return m_bBusy; }
+    // The error that ended the last command, empty when none did.
+    const std::string& LastFailure() const { return m_strFailure; }
 
     // Runs `body` on a worker thread with `host` answering its questions.
     // A FileException or any other error that leaves the body ends the
@@ -39,6 +42,7 @@ protected:
 private:
     QWidget* m_pFrame;
     bool m_bBusy = false;
+    std::string m_strFailure;
 };
 
 } // namespace tw

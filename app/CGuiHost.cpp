@@ -16,11 +16,14 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 namespace tw {
 
@@ -35,7 +38,7 @@ namespace {
 // coalesced and posted, so the worker never waits for the bar.
 class GuiProgress : public IProgress {
 public:
-    explicit GuiProgress(QWidget* frame) : m_pFrame(frame)
+    GuiProgress(QWidget* frame, std::function<void(long long)> onRange) : m_pFrame(frame), m_onRange(std::move(onRange))
     {
         m_pBox = OnGuiThread(frame, [frame] {
             auto* box = new CProgressBox(frame);
@@ -64,6 +67,8 @@ public:
     }
     void SetRange(long long n) override
     {
+        if (m_onRange)
+            m_onRange(n);
         QPointer<CProgressBox> box = m_pBox;
         OnGuiThread(m_pFrame, [box, n] { if (box) box->SetRange(n); });
     }
@@ -82,6 +87,7 @@ public:
 
 private:
     QWidget* m_pFrame;
+    std::function<void(long long)> m_onRange;
     CProgressBox* m_pBox = nullptr;
     std::shared_ptr<std::atomic<int>> m_pending = std::make_shared<std::atomic<int>>(0);
 };
@@ -141,32 +147,100 @@ private:
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
 };
 
+// The progress box or the Working window that stands while a command runs,
+// or null.
+QWidget* CommandWindow(QWidget* frame)
+{
+    for (QWidget* w : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if ((qobject_cast<CProgressBox*>(w) || qobject_cast<CWorking*>(w)) && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// A question about an item opens beside the command's progress box or
+// Working window, never over it: the user sees how far the command has
+// come while he answers. Below the window where the screen has room,
+// else above it.
+void KeepClearOfCommandWindow(QDialog& dialog, QWidget* frame)
+{
+    const QWidget* window = CommandWindow(frame);
+    if (!window)
+        return;
+    dialog.ensurePolished();
+    dialog.adjustSize();
+    const QRect box = window->frameGeometry();
+    const QSize size = dialog.frameSize().expandedTo(dialog.sizeHint());
+    const QScreen* screen = window->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
+    const int gap = 12;
+    QPoint at(box.center().x() - size.width() / 2, box.bottom() + gap);
+    // The dialog's frame (its title bar) goes above its contents.
+    const int titleBar = dialog.frameGeometry().height() - dialog.height();
+    if (at.y() + size.height() + titleBar > room.bottom())
+        at.setY(box.top() - gap - size.height() - titleBar);
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
+    at.setY(std::max(at.y(), room.top()));
+    dialog.move(at);
+}
+
 } // namespace
 
 // Once the program is asked to end (SIGTERM at log-out, the display gone),
 // nobody is there to answer: every question is answered "Cancel" at once
 // and every message goes to the standard error instead of a window.
+void CGuiHost::BeginCommandLog()
+{
+    std::lock_guard lock(m_logMutex);
+    m_log = CommandLog();
+}
+
+CGuiHost::CommandLog CGuiHost::TakeCommandLog()
+{
+    std::lock_guard lock(m_logMutex);
+    return std::exchange(m_log, CommandLog());
+}
+
+void CGuiHost::Answered(int answer)
+{
+    // Every answer but these lets the command go on.
+    if (answer == IDCANCEL || answer == IDC_CANCEL_OPERATION) {
+        std::lock_guard lock(m_logMutex);
+        m_log.cancelled = true;
+    }
+}
+
+void CGuiHost::Note(const std::string& text)
+{
+    std::lock_guard lock(m_logMutex);
+    m_log.notes.push_back(text);
+}
+
 int CGuiHost::Confirm(const std::string& path)
 {
     if (StopRequested())
         return IDCANCEL;
-    return OnGuiThread(m_pFrame, [this, path] {
+    const int answer = OnGuiThread(m_pFrame, [this, path] {
         CConfirm dialog(m_pFrame);
         dialog.m_strFile = ShowText(path);
         return RunModal(dialog);
     });
+    Answered(answer);
+    return answer;
 }
 
 int CGuiHost::FileError(const std::string& file, const std::string& message)
 {
     if (StopRequested())
         return IDCANCEL;
-    return OnGuiThread(m_pFrame, [this, file, message] {
+    const int answer = OnGuiThread(m_pFrame, [this, file, message] {
         CFileError dialog(m_pFrame);
         dialog.m_strFile = ShowText(file);
         dialog.m_strMessage = ShowText(message);
+        KeepClearOfCommandWindow(dialog, m_pFrame);
         return RunModal(dialog);
     });
+    Answered(answer);
+    return answer;
 }
 
 int CGuiHost::DiskError(const std::string& text)
@@ -178,15 +252,23 @@ int CGuiHost::DiskError(const std::string& text)
                      text.c_str());
         return IDCANCEL;
     }
-    return OnGuiThread(m_pFrame, [this, text] {
+    const int answer = OnGuiThread(m_pFrame, [this, text] {
         CDiskError dialog(m_pFrame);
         dialog.m_strDisk = ShowText(text);
+        // The Working window's line was about the drive before: the
+        // question is about this one, and says which.
+        if (auto* working = qobject_cast<CWorking*>(CommandWindow(m_pFrame)))
+            working->SetStatusText(QString());
+        KeepClearOfCommandWindow(dialog, m_pFrame);
         return RunModal(dialog);
     });
+    Answered(answer);
+    return answer;
 }
 
 void CGuiHost::Message(const std::string& text)
 {
+    Note(text);
     if (StopRequested()) {
         std::fprintf(stderr, "tarnowick: %s\n", text.c_str());
         return;
@@ -196,6 +278,7 @@ void CGuiHost::Message(const std::string& text)
 
 void CGuiHost::Warning(const std::string& text)
 {
+    Note(text);
     if (StopRequested()) {
         std::fprintf(stderr, "tarnowick: %s\n", text.c_str());
         return;
@@ -208,7 +291,10 @@ void CGuiHost::Warning(const std::string& text)
 
 std::unique_ptr<IProgress> CGuiHost::CreateProgress()
 {
-    return std::make_unique<GuiProgress>(m_pFrame);
+    return std::make_unique<GuiProgress>(m_pFrame, [this](long long n) {
+        std::lock_guard lock(m_logMutex);
+        m_log.range = n;
+    });
 }
 
 std::unique_ptr<IScopedWindow> CGuiHost::ShowWorking()

@@ -7,7 +7,11 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -33,9 +37,24 @@ public:
     // Set once, before the first command runs.
     void SetRecordSink(std::function<void(const ItemResult&)> sink) { m_recordSink = std::move(sink); }
 
+    // What a command told the user and how the user answered, for its
+    // record: cleared when a command begins, read when it has ended.
+    struct CommandLog {
+        bool cancelled = false;         // Cancel Operation, or Cancel at a question
+        long long range = -1;           // the count the progress box was given
+        std::vector<std::string> notes; // messages and warnings, in order
+    };
+    void BeginCommandLog();
+    CommandLog TakeCommandLog();
+
 private:
+    void Answered(int answer);
+    void Note(const std::string& text);
+
     QWidget* m_pFrame;
     std::function<void(const ItemResult&)> m_recordSink;
+    std::mutex m_logMutex;
+    CommandLog m_log;
 };
 
 // Byte strings from the engine shown as text. Names need not be UTF-8.

@@ -11,6 +11,9 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QStyle>
+
+#include <algorithm>
 #include <QVBoxLayout>
 
 namespace tw {
@@ -64,14 +67,17 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     splitter->addWidget(m_pContents);
     splitter->addWidget(m_pBrowser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({240, 600});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(splitter, 1);
-    resize(860, 580);
 
     FillContents();
+    // The contents are as wide as their longest entry at its depth, so no
+    // entry is cut; the topic keeps its width beside them.
+    const int contentsWidth = ContentsWidth();
+    splitter->setSizes({contentsWidth, 600});
+    resize(contentsWidth + 620, 580);
 
     connect(back, &QToolButton::clicked, m_pBrowser, &QTextBrowser::backward);
     connect(forward, &QToolButton::clicked, m_pBrowser, &QTextBrowser::forward);
@@ -89,6 +95,21 @@ CHelpWindow::CHelpWindow(QWidget* parent)
     ShowContents();
 }
 
+int CHelpWindow::ContentsWidth() const
+{
+    const QFontMetrics metrics(m_pContents->font());
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(m_pContents); *it; ++it) {
+        int depth = 1;  // the top level has the room of its expand sign too
+        for (const QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
+            ++depth;
+        widest = std::max(widest, depth * m_pContents->indentation() + metrics.horizontalAdvance((*it)->text(0)));
+    }
+    // The frame, the item margins and a vertical scroll bar.
+    return widest + 2 * m_pContents->frameWidth() + 16
+        + m_pContents->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
 void CHelpWindow::FillContents()
 {
     const HelpManual& manual = HelpManual::Get();
@@ -104,6 +125,7 @@ void CHelpWindow::FillContents()
             QTreeWidgetItem* under = topic->level == 3 && section ? section : pageItem;
             auto* item = new QTreeWidgetItem(under, {topic->title});
             item->setData(0, kUrlRole, HelpUrl(page.file + QLatin1Char('#') + anchor));
+            item->setToolTip(0, topic->title);
             if (topic->level == 2)
                 section = item;
         }

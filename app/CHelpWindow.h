@@ -35,6 +35,8 @@ public:
 
 private:
     void FillContents();
+    // The width the contents need to show every entry whole.
+    int ContentsWidth() const;
     void SyncContents(const QUrl& source);
 
     QTreeWidget* m_pContents = nullptr;

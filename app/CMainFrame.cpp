@@ -119,6 +119,13 @@ void CMainFrame::OnCreate()
             action->setIcon(QIcon(strip.copy(image * 16, 0, 16, 18)));
         ++image;
         m_wndToolBar->addAction(action);
+        // A screen reader hears the command's name, not the menu text with
+        // its tab and key ("Secure Delete File\tCtrl+D").
+        const std::string name = CommandName(id);
+        const CommandInfo* info = FindCommand(id);
+        if (QWidget* button = m_wndToolBar->widgetForAction(action))
+            button->setAccessibleName(!name.empty() ? QString::fromStdString(name)
+                                                    : CommandText(info ? info->tooltip : nullptr));
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
 
@@ -197,12 +204,15 @@ void CMainFrame::OnCommand(int id)
 void CMainFrame::RunOperation(const std::function<void(Operation&)>& body)
 {
     const bool recorded = BeginRecord();
-    m_runner.Run(m_host, [this, &body](IOperationHost& host) {
+    m_host.BeginCommandLog();
+    bool endedBeforeStart = false;
+    m_runner.Run(m_host, [this, &body, &endedBeforeStart](IOperationHost& host) {
         Operation operation(m_wipeBuffer, host, *m_drives);
         body(operation);
+        endedBeforeStart = operation.m_bEndedBeforeStart;
     });
     if (recorded)
-        EndRecord();
+        EndRecord(endedBeforeStart);
 }
 
 QMenu* CMainFrame::createPopupMenu() { return nullptr; }

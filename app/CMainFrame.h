@@ -95,7 +95,8 @@ private:
     // A destroying command's group in the record: opened before its
     // operation runs, closed with a summary in the status bar after.
     bool BeginRecord();
-    void EndRecord();
+    // `endedBeforeStart`: the command ended at its first message.
+    void EndRecord(bool endedBeforeStart);
 
     QStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;

@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace tw {
 
 namespace {
@@ -70,11 +72,21 @@ void CRecordModel::Sync()
             endInsertRows();
             changed = true;
         }
+        // A command that did not run says why on its summary row alone.
+        const size_t notes = command.notRun ? 0 : command.notes.size();
+        if (notes > shown.notes) {
+            const int first = int(shown.listed) + (shown.unlistedRow ? 1 : 0) + int(shown.notes);
+            beginInsertRows(group, first, first + int(notes - shown.notes) - 1);
+            shown.notes = notes;
+            endInsertRows();
+            changed = true;
+        }
         // Only the running command (and one that just ended) changes.
         if (changed || g + 1 == m_shown.size()) {
             emit dataChanged(group, index(int(g), ColumnCount - 1));
             const int last = ChildRows(shown) - 1;
-            emit dataChanged(index(shown.unlistedRow ? last - 1 : last, 0, group), index(last, ColumnCount - 1, group));
+            const int first = int(shown.listed);
+            emit dataChanged(index(std::min(first, last), 0, group), index(last, ColumnCount - 1, group));
         }
     }
 }
@@ -119,6 +131,8 @@ CRecordModel::RowKind CRecordModel::KindOf(const QModelIndex& index) const
         return ItemRow;
     if (shown.unlistedRow && size_t(index.row()) == shown.listed)
         return UnlistedRow;
+    if (index.row() + 1 < ChildRows(shown))
+        return NoteRow;
     return SummaryRow;
 }
 
@@ -147,9 +161,14 @@ QVariant CRecordModel::data(const QModelIndex& index, int role) const
     if (kind == UnlistedRow)
         return tr("%n more items destroyed (%1) are not listed", nullptr, PluralCount(command.counts.unlisted))
             .arg(QString::fromStdString(FormatSize(command.counts.unlistedBytes)));
+    if (kind == NoteRow) {
+        const Shown& shown = m_shown[size_t(group)];
+        const size_t note = size_t(index.row()) - shown.listed - (shown.unlistedRow ? 1 : 0);
+        return note < command.notes.size() ? ShowText(command.notes[note]) : QString();
+    }
     if (!command.ended.isValid())
         return tr("So far: %1").arg(QString::fromStdString(SummaryText(command.counts, true)));
-    return QString::fromStdString(SummaryText(command.counts, true));
+    return ShowText(CommandSummaryText(command, true));
 }
 
 QVariant CRecordModel::CommandData(int group, int column, int role) const
@@ -160,8 +179,12 @@ QVariant CRecordModel::CommandData(int group, int column, int role) const
     const QString started = command.started.toString(QStringLiteral("HH:mm:ss"));
     if (!command.ended.isValid())
         return tr("%1, started %2, running").arg(QString::fromStdString(command.name), started);
-    return tr("%1, started %2, took %3")
-        .arg(QString::fromStdString(command.name), started, DurationText(command.started.msecsTo(command.ended)));
+    if (command.notRun)
+        return tr("%1, %2, not run").arg(QString::fromStdString(command.name), started);
+    const QString took = DurationText(command.started.msecsTo(command.ended));
+    if (command.stopped != StopKind::None)
+        return tr("%1, started %2, stopped after %3").arg(QString::fromStdString(command.name), started, took);
+    return tr("%1, started %2, took %3").arg(QString::fromStdString(command.name), started, took);
 }
 
 QVariant CRecordModel::ItemData(int group, int row, int column, int role) const

@@ -20,7 +20,7 @@ class CRecordModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     enum Column { ColumnItem, ColumnSize, ColumnResult, ColumnCause, ColumnMessage, ColumnCount };
-    enum RowKind { CommandRow, ItemRow, UnlistedRow, SummaryRow };
+    enum RowKind { CommandRow, ItemRow, UnlistedRow, SummaryRow, NoteRow };
     // The kind of a row (RowKind) under this role.
     static constexpr int RowKindRole = Qt::UserRole + 1;
 
@@ -46,11 +46,17 @@ signals:
     void commandAdded(int row);
 
 private:
+    // Below a group: its items, the row that counts the unlisted ones, what
+    // the command told the user (notes), and the summary.
     struct Shown {
         size_t listed = 0;
         bool unlistedRow = false;
+        size_t notes = 0;
     };
-    int ChildRows(const Shown& shown) const { return int(shown.listed) + (shown.unlistedRow ? 1 : 0) + 1; }
+    int ChildRows(const Shown& shown) const
+    {
+        return int(shown.listed) + (shown.unlistedRow ? 1 : 0) + int(shown.notes) + 1;
+    }
     RowKind KindOf(const QModelIndex& index) const;
     QVariant CommandData(int group, int column, int role) const;
     QVariant ItemData(int group, int row, int column, int role) const;

@@ -17,6 +17,7 @@
 #include "prefs/Settings.h"
 
 #include <QMessageBox>
+#include <QSocketNotifier>
 
 #include <cstdio>
 #include <cstring>
@@ -86,7 +87,16 @@ int CTarnowickApp::InitInstance(const CommandLine& line)
             QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"),
                             tr("Cannot open %1.\n%2").arg(ShowText(name), DocumentRefusal(err, int(kind))),
                             QMessageBox::Ok);
-            RunModal(box);
+            // SIGTERM, SIGINT and SIGHUP answer this question too, as they
+            // answer every other one: the box goes, and the program ends by
+            // the signal.
+            QSocketNotifier stop(StopSignalFd(), QSocketNotifier::Read);
+            connect(&stop, &QSocketNotifier::activated, &box, [&box] {
+                if (StopRequested())
+                    box.reject();
+            });
+            if (!StopRequested())
+                RunModal(box);
             return 1;
         }
     }

@@ -29,6 +29,9 @@ CTarnowickView::CTarnowickView(QWidget* parent) : QWidget(parent)
     m_pTree->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTree->setContextMenuPolicy(Qt::NoContextMenu);
+    // Long paths lose their middle, not their end: the file name stays, so
+    // the rows of one deep folder still tell their files apart.
+    m_pTree->setTextElideMode(Qt::ElideMiddle);
     m_pTree->hide();
     layout->addWidget(m_pTree);
 }
@@ -69,15 +72,15 @@ void CTarnowickView::OnCommandAdded(int row)
     m_pTree->show();
 }
 
-void CTarnowickView::OnRowsInserted(const QModelIndex& parent, int, int)
+void CTarnowickView::OnRowsInserted(const QModelIndex& parent, int first, int)
 {
     if (!parent.isValid())
         return;
-    // Rows past the items are the note of unlisted items and the summary.
+    // Rows past the items (the count of unlisted items, the notes, the
+    // summary) read across the whole width.
     const int children = m_pModel->rowCount(parent);
-    for (int child = children - 2; child < children; ++child)
-        if (child >= 0 && m_pModel->data(m_pModel->index(child, 0, parent), CRecordModel::RowKindRole).toInt()
-                              != CRecordModel::ItemRow)
+    for (int child = std::max(0, std::min(first, children - 2)); child < children; ++child)
+        if (m_pModel->data(m_pModel->index(child, 0, parent), CRecordModel::RowKindRole).toInt() != CRecordModel::ItemRow)
             m_pTree->setFirstColumnSpanned(child, parent, true);
     m_pTree->scrollTo(m_pModel->index(children - 1, 0, parent));
 }

@@ -109,6 +109,7 @@ const char* ItemKindName(ItemKind kind)
     case ItemKind::File: return "file";
     case ItemKind::Drive: return "drive";
     case ItemKind::Memory: return "memory";
+    case ItemKind::Folder: return "folder";
     }
     return "file";
 }

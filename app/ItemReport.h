@@ -23,7 +23,7 @@ std::optional<std::string> UnescapeBytes(const std::string& text);
 // The escaped form as a QString, for JSON, CSV and the PDF report.
 QString EscapedText(const std::string& bytes);
 
-// "file", "drive" or "memory".
+// "file", "drive", "memory" or "folder".
 const char* ItemKindName(ItemKind kind);
 
 // {"kind", "path", "size", "result": "destroyed" | "left", "cause", "message"}

@@ -12,12 +12,19 @@
 #include "app/ReportPdf.h"
 #include "app/ReportWriter.h"
 
+#include "platform/StopSignal.h"
+#include "sweep/CProgressBox.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
+
+#include <algorithm>
+#include <atomic>
 
 namespace tw {
 
@@ -64,10 +71,8 @@ void CMainFrame::InstallRecord()
         record->Add(item);
         model->NotifyGrown();
     });
-    // Nothing to report before the first destroying command.
-    QAction* save = Action(ID_FILE_SAVE_REPORT);
-    save->setEnabled(false);
-    connect(m_pRecordModel, &CRecordModel::commandAdded, save, [save] { save->setEnabled(true); });
+    // Nothing to report before the first destroying command has run.
+    Action(ID_FILE_SAVE_REPORT)->setEnabled(false);
 }
 
 bool CMainFrame::BeginRecord()
@@ -80,19 +85,37 @@ bool CMainFrame::BeginRecord()
     return true;
 }
 
-void CMainFrame::EndRecord()
+void CMainFrame::EndRecord(bool endedBeforeStart)
 {
-    m_pRecord->EndCommand();
+    const CGuiHost::CommandLog log = m_host.TakeCommandLog();
+    CommandEnding ending;
+    ending.notes = log.notes;
+    ending.endedAtMessage = endedBeforeStart;
+    if (!m_runner.LastFailure().empty())
+        ending.stopped = StopKind::Error;
+    else if (StopRequested())
+        ending.stopped = StopKind::Signal;
+    else if (log.cancelled)
+        ending.stopped = StopKind::Cancel;
+    if (ending.stopped != StopKind::None && log.range >= 0) {
+        // The counting pass gave the number of matching files; what the
+        // command did not come to is the rest of it.
+        const RecordCounts counts = m_pRecord->Command(m_pRecord->CommandCount() - 1).counts;
+        const long long reached = (long long)(counts.filesDestroyed + counts.filesLeft);
+        ending.notReached = std::max(0LL, log.range - reached);
+    }
+    m_pRecord->EndCommand(ending);
     m_pRecordModel->Sync();
     const RecordedCommand command = m_pRecord->Command(m_pRecord->CommandCount() - 1);
     m_wndStatusBar->showMessage(tr("%1: %2").arg(QString::fromStdString(command.name),
-                                                 QString::fromStdString(SummaryText(command.counts, false))),
+                                                 QString::fromStdString(CommandSummaryText(command, false))),
                                 kSummaryMilliseconds);
+    Action(ID_FILE_SAVE_REPORT)->setEnabled(m_pRecord->AnyRun());
 }
 
 void CMainFrame::OnSaveReport()
 {
-    if (m_pRecord->Empty())
+    if (!m_pRecord->AnyRun())
         return;
     FileDialogRequest request;
     request.title = tr("Save Destruction Report");
@@ -104,21 +127,49 @@ void CMainFrame::OnSaveReport()
         return;
 
     const ReportHeading heading = CurrentHeading();
+    const ReportFormat format = FormatForFile(answer.path, answer.filter);
+    long long items = 0;
+    for (size_t i = 0; i < m_pRecord->CommandCount(); ++i)
+        items += (long long)m_pRecord->Command(i).listed;
+
+    // The report is made on a worker thread while the window paints and the
+    // progress box shows how far it has come: a PDF of a hundred thousand
+    // items takes seconds.
+    CProgressBox progress(this);
+    progress.setAttribute(Qt::WA_DeleteOnClose, false);
+    progress.ShowWriting();
+    progress.SetRange(format == ReportFormat::Pdf ? items : 0);
+    progress.show();
+    std::atomic<long long> done{0};
+    long long shown = 0;
+    QTimer timer;
+    timer.setInterval(100);
+    connect(&timer, &QTimer::timeout, &progress, [&] {
+        const long long now = done.load();
+        progress.Step(int(now - shown));
+        shown = now;
+    });
+    timer.start();
     QString error;
     bool written = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    switch (FormatForFile(answer.path, answer.filter)) {
-    case ReportFormat::Json:
-        written = WriteReportFile(answer.path, ReportJson(*m_pRecord, heading), &error);
-        break;
-    case ReportFormat::Csv:
-        written = WriteReportFile(answer.path, ReportCsv(*m_pRecord), &error);
-        break;
-    case ReportFormat::Pdf:
-        written = WriteReportPdf(*m_pRecord, heading, answer.path, &error);
-        break;
-    }
-    QApplication::restoreOverrideCursor();
+    const CSessionRecord& record = *m_pRecord;
+    m_runner.Run(m_host, [&](IOperationHost&) {
+        switch (format) {
+        case ReportFormat::Json:
+            written = WriteReportFile(answer.path, ReportJson(record, heading), &error);
+            break;
+        case ReportFormat::Csv:
+            written = WriteReportFile(answer.path, ReportCsv(record), &error);
+            break;
+        case ReportFormat::Pdf:
+            written = WriteReportPdf(record, heading, answer.path, &error, [&done] { ++done; });
+            break;
+        }
+    });
+    timer.stop();
+    progress.hide();
+    if (!written && error.isEmpty())
+        return;  // the program is ending, or the runner told of its failure
 
     if (!written) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarnowick"),

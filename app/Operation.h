@@ -73,6 +73,11 @@ struct Operation {
     // box chooses for itself.
     SweepPasses passes = SweepPasses::FromSettings;
 
+    // Set by a command that ended at its first message, before it touched
+    // anything (a location not set or that cannot be swept, no swap): the
+    // record lists it as not run.
+    bool m_bEndedBeforeStart = false;
+
     // Once per command, before the first target on a copy-on-write file
     // system is touched: overwriting in place cannot reach the old copies
     // such a file system keeps, and the user must know that.

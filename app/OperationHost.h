@@ -43,12 +43,14 @@ public:
 // What became of one item a command was given: a file, a drive's free space,
 // or the memory the swap-file overcommit held. The record of a session and
 // the headless front end's output are built from these.
-enum class ItemKind { File, Drive, Memory };
+// A folder is an item only when it was left: a sweep could not list it, so
+// nothing in it was reached.
+enum class ItemKind { File, Drive, Memory, Folder };
 
 struct ItemResult {
     ItemKind kind = ItemKind::File;
     std::string path;        // file: full path (bytes); drive: letter and mount point
-    uint64_t size = 0;       // bytes overwritten, written into free space, or held
+    uint64_t size = 0;       // bytes overwritten, written into free space, or held; a file left: its size
     bool destroyed = false;  // true: gone (file), overwritten (free space), held (memory)
     // A file removed, its contents overwritten in place, where old copies
     // stay that the overwrite cannot reach (a copy-on-write volume, an

@@ -7,11 +7,17 @@
 #include "platform/Identity.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tw {
 
@@ -25,6 +31,14 @@ const char* MethodName(RecordMethod method)
     case RecordMethod::Memory: return "memory";
     }
     return "files";
+}
+
+// "completed", "stopped" or "not run".
+const char* CommandResultName(const RecordedCommand& command)
+{
+    if (command.notRun)
+        return "not run";
+    return command.stopped != StopKind::None ? "stopped" : "completed";
 }
 
 QJsonObject CountsJson(const RecordCounts& c)
@@ -41,6 +55,7 @@ QJsonObject CountsJson(const RecordCounts& c)
     o.insert(QStringLiteral("memoryHeld"), qint64(c.memoryHeld));
     o.insert(QStringLiteral("itemsNotListed"), qint64(c.unlisted));
     o.insert(QStringLiteral("bytesNotListed"), qint64(c.unlistedBytes));
+    o.insert(QStringLiteral("foldersNotSwept"), qint64(c.foldersLeft));
     return o;
 }
 
@@ -170,13 +185,27 @@ QByteArray ReportJson(const CSessionRecord& record, const ReportHeading& heading
         QJsonObject c;
         c.insert(QStringLiteral("name"), EscapedText(command.name));
         c.insert(QStringLiteral("started"), IsoTime(command.started));
-        c.insert(QStringLiteral("ended"), command.ended.isValid() ? QJsonValue(IsoTime(command.ended)) : QJsonValue());
-        c.insert(QStringLiteral("method"), MethodJson(command.method));
+        // A command that did not run has no end and no method: it only
+        // says why it could not begin.
+        c.insert(QStringLiteral("ended"), command.ended.isValid() && !command.notRun ? QJsonValue(IsoTime(command.ended))
+                                                                                     : QJsonValue());
+        c.insert(QStringLiteral("result"), QString::fromLatin1(CommandResultName(command)));
+        c.insert(QStringLiteral("stopped"), command.stopped != StopKind::None
+                                                ? QJsonValue(QString::fromLatin1(StopKindName(command.stopped)))
+                                                : QJsonValue());
+        if (command.stopped != StopKind::None)
+            c.insert(QStringLiteral("notReached"), command.notReached >= 0 ? QJsonValue(qint64(command.notReached))
+                                                                          : QJsonValue());
+        c.insert(QStringLiteral("method"), command.notRun ? QJsonValue() : QJsonValue(MethodJson(command.method)));
         QJsonArray items;
         record.ForEachItem(i, [&](const ItemResult& item) { items.append(ItemToJson(item)); });
         c.insert(QStringLiteral("items"), items);
+        QJsonArray notes;
+        for (const std::string& note : command.notes)
+            notes.append(EscapedText(note));
+        c.insert(QStringLiteral("notes"), notes);
         c.insert(QStringLiteral("counts"), CountsJson(command.counts));
-        c.insert(QStringLiteral("summary"), QString::fromStdString(SummaryText(command.counts, true)));
+        c.insert(QStringLiteral("summary"), EscapedText(CommandSummaryText(command, true)));
         commands.append(c);
     }
     root.insert(QStringLiteral("commands"), commands);
@@ -210,6 +239,16 @@ QByteArray ReportCsv(const CSessionRecord& record)
                          QStringLiteral("destroyed"), QStringLiteral("0"),
                          QCoreApplication::translate("tw::ReportWriter", "%n more items destroyed, not listed", nullptr,
                                                      PluralCount(command.counts.unlisted))});
+        // What the command told the user, then how it ended when it did
+        // not run to its end: rows of the kind "note" and "command".
+        if (!command.notRun)
+            for (const std::string& note : command.notes)
+                CsvRow(out, {name, started, QStringLiteral("note"), QString(), QString(), QStringLiteral("note"),
+                             QStringLiteral("0"), EscapedText(note)});
+        if (command.notRun || command.stopped != StopKind::None)
+            CsvRow(out, {name, started, QStringLiteral("command"), QString(), QString(),
+                         QString::fromLatin1(CommandResultName(command)), QStringLiteral("0"),
+                         EscapedText(CommandSummaryText(command, true))});
     }
     return out;
 }
@@ -232,17 +271,58 @@ ReportFormat FormatForFile(const QString& path, const QString& filter)
 
 bool WriteReportFile(const QString& path, const QByteArray& data, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
+    const auto fail = [error](int err) {
+        *error = QString::fromLocal8Bit(std::strerror(err));
+        return false;
+    };
+    const std::string target = QFile::encodeName(path).toStdString();
+    // A link at the chosen name is never written through: in a shared
+    // folder another user may have planted it to point at a file of the
+    // one who saves (root's, say), which would then be replaced.
+    struct stat st {};
+    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        *error = QCoreApplication::translate("tw::ReportWriter",
+                                             "This name is a symbolic link. A report is never written through a "
+                                             "link; choose another name.");
         return false;
     }
-    // The report names destroyed files: nobody else needs to read it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(data) != data.size() || !file.commit()) {
-        // The temporary file goes with `file`; an earlier report stays.
-        *error = file.errorString();
-        return false;
+    const size_t slash = target.rfind('/');
+    const std::string directory = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/")
+                                                                                             : target.substr(0, slash);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty())
+        return fail(EISDIR);
+    // The report goes into a new file of its own beside the chosen name
+    // (created, never opened through a link, readable by the user alone)
+    // and then takes the name in one step: the rename replaces a link that
+    // appeared meanwhile instead of following it, and a half-written report
+    // never replaces an earlier one.
+    std::string temporary = directory + "/." + name.substr(0, 64) + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
+    fchmod(fd, 0600);
+    const char* bytes = data.constData();
+    size_t left = size_t(data.size());
+    int err = 0;
+    while (left > 0 && err == 0) {
+        const ssize_t n = write(fd, bytes, left);
+        if (n < 0 && errno != EINTR)
+            err = errno;
+        else if (n > 0) {
+            bytes += n;
+            left -= size_t(n);
+        }
+    }
+    if (err == 0 && fsync(fd) != 0)
+        err = errno;
+    if (close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && rename(temporary.c_str(), target.c_str()) != 0)
+        err = errno;
+    if (err != 0) {
+        unlink(temporary.c_str());
+        return fail(err);
     }
     return true;
 }

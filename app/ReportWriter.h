@@ -47,8 +47,9 @@ QByteArray ReportCsv(const CSessionRecord& record);
 ReportFormat FormatForFile(const QString& path, const QString& filter);
 
 // Writes `data` to `path` in one piece (a half-written report never
-// replaces an earlier one), with the permissions 0600. False with a
-// readable reason on failure.
+// replaces an earlier one), with the permissions 0600. A symbolic link at
+// `path` is refused, never written through. False with a readable reason
+// on failure.
 bool WriteReportFile(const QString& path, const QByteArray& data, QString* error);
 
 } // namespace tw

@@ -55,6 +55,9 @@ void RecordCounts::Add(const ItemResult& item)
         memoryReported = true;
         memoryHeld += item.size;
         break;
+    case ItemKind::Folder:
+        ++foldersLeft;
+        break;
     }
 }
 
@@ -76,30 +79,40 @@ RecordCounts& RecordCounts::operator+=(const RecordCounts& o)
     memoryReported = memoryReported || o.memoryReported;
     unlisted += o.unlisted;
     unlistedBytes += o.unlistedBytes;
+    foldersLeft += o.foldersLeft;
     return *this;
 }
 
 bool RecordCounts::Nothing() const
 {
-    return filesDestroyed == 0 && filesLeft == 0 && filesRemoved == 0 && drivesWiped == 0 && drivesLeft == 0 && !memoryReported;
+    return filesDestroyed == 0 && filesLeft == 0 && filesRemoved == 0 && drivesWiped == 0 && drivesLeft == 0
+        && !memoryReported && foldersLeft == 0;
 }
 
 std::string FormatSize(uint64_t bytes)
 {
-    if (bytes < 1000)
+    if (bytes < 1024)
         return Text(bytes == 1 ? QCoreApplication::translate("tw::SessionRecord", "1 byte")
                                : QCoreApplication::translate("tw::SessionRecord", "%n bytes", nullptr, PluralCount(bytes)));
-    static const char* const units[] = {"kB", "MB", "GB", "TB", "PB", "EB"};
-    double value = double(bytes) / 1000.0;
+    static const char* const units[] = {"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    double value = double(bytes) / 1024.0;
     size_t unit = 0;
-    // Rounded to one decimal, 999.96 kB would read "1000.0 kB".
-    while (std::round(value * 10.0) >= 10000.0 && unit + 1 < std::size(units)) {
-        value /= 1000.0;
+    // Four digits never show: 1000 KiB and up is 1.0 MiB.
+    while (value >= 999.5 && unit + 1 < std::size(units)) {
+        value /= 1024.0;
         ++unit;
     }
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+    std::snprintf(text, sizeof text, value < 99.95 ? "%.1f %s" : "%.0f %s", value, units[unit]);
     return text;
+}
+
+std::string FormatRate(double bytesPerSecond)
+{
+    const double rate = bytesPerSecond > 0 && std::isfinite(bytesPerSecond) ? bytesPerSecond : 0;
+    if (rate < 1024)
+        return Text(QCoreApplication::translate("tw::SessionRecord", "%1 bytes/s").arg(std::llround(rate)));
+    return FormatSize(uint64_t(std::llround(rate))) + "/s";
 }
 
 std::string SummaryText(const RecordCounts& c, bool withBytes)
@@ -160,6 +173,11 @@ std::string SummaryText(const RecordCounts& c, bool withBytes)
                                                                         PluralCount(c.drivesLeft)));
         parts.push_back(part);
     }
+    if (c.foldersLeft > 0)
+        parts.push_back(Text(c.foldersLeft == 1
+                                 ? QCoreApplication::translate("tw::SessionRecord", "%n folder not swept", nullptr, 1)
+                                 : QCoreApplication::translate("tw::SessionRecord", "%n folders not swept", nullptr,
+                                                               PluralCount(c.foldersLeft))));
     if (c.memoryReported)
         parts.push_back(FillText(QCoreApplication::translate("tw::SessionRecord", "held %1 of memory"),
                                  {FormatSize(c.memoryHeld)}));
@@ -168,6 +186,53 @@ std::string SummaryText(const RecordCounts& c, bool withBytes)
     std::string text = parts[0];
     for (size_t i = 1; i < parts.size(); ++i)
         text += "; " + parts[i];
+    return text;
+}
+
+const char* StopKindName(StopKind kind)
+{
+    switch (kind) {
+    case StopKind::None: return nullptr;
+    case StopKind::Cancel: return "cancel";
+    case StopKind::Signal: return "signal";
+    case StopKind::Error: return "error";
+    }
+    return nullptr;
+}
+
+std::string StopText(StopKind kind, long long notReached)
+{
+    std::string how;
+    switch (kind) {
+    case StopKind::None: return {};
+    case StopKind::Cancel:
+        how = Text(QCoreApplication::translate("tw::SessionRecord", "stopped by Cancel Operation"));
+        break;
+    case StopKind::Signal:
+        how = Text(QCoreApplication::translate("tw::SessionRecord", "stopped: the program was asked to end"));
+        break;
+    case StopKind::Error:
+        how = Text(QCoreApplication::translate("tw::SessionRecord", "stopped by an error"));
+        break;
+    }
+    if (notReached > 0)
+        return how + ", " + Text(notReached == 1
+                                     ? QCoreApplication::translate("tw::SessionRecord", "%n matching file not reached", nullptr, 1)
+                                     : QCoreApplication::translate("tw::SessionRecord", "%n matching files not reached",
+                                                                   nullptr, PluralCount(uint64_t(notReached))));
+    if (notReached == 0)
+        return how;
+    return how + "; " + Text(QCoreApplication::translate("tw::SessionRecord", "the rest was not reached"));
+}
+
+std::string CommandSummaryText(const RecordedCommand& command, bool withBytes)
+{
+    if (command.notRun)
+        return FillText(QCoreApplication::translate("tw::SessionRecord", "not run: %1"),
+                        {command.notes.empty() ? std::string() : command.notes.front()});
+    std::string text = SummaryText(command.counts, withBytes);
+    if (command.stopped != StopKind::None)
+        text += "; " + StopText(command.stopped, command.notReached);
     return text;
 }
 
@@ -206,13 +271,21 @@ void CSessionRecord::BeginCommand(const std::string& name, RecordMethod method)
     m_bOpen = true;
 }
 
-void CSessionRecord::EndCommand()
+void CSessionRecord::EndCommand(const CommandEnding& ending)
 {
     const QDateTime now = QDateTime::currentDateTime();
     std::lock_guard lock(m_mutex);
     if (!m_bOpen || m_commands.empty())
         return;
-    m_commands.back()->heading.ended = now;
+    RecordedCommand& heading = m_commands.back()->heading;
+    heading.ended = now;
+    heading.stopped = ending.stopped;
+    heading.notReached = ending.notReached;
+    heading.notes = ending.notes;
+    // A command that said why it could not begin and touched nothing did
+    // not run: it is listed as such, and alone makes no report.
+    heading.notRun = ending.endedAtMessage && ending.stopped == StopKind::None && heading.counts.Nothing()
+        && heading.listed == 0 && !heading.notes.empty();
     m_bOpen = false;
 }
 
@@ -289,6 +362,15 @@ void CSessionRecord::ForEachItem(size_t index, const std::function<void(const It
     const Entry& command = *m_commands[index];
     for (size_t row = 0; row < command.items.size(); ++row)
         visit(Unpack(command, row));
+}
+
+bool CSessionRecord::AnyRun() const
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto& command : m_commands)
+        if (!command->heading.notRun)
+            return true;
+    return false;
 }
 
 RecordCounts CSessionRecord::Totals() const

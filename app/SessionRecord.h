@@ -36,14 +36,20 @@ struct RecordCounts {
     bool memoryReported = false;
     uint64_t unlisted = 0;      // destroyed items past the listing limit
     uint64_t unlistedBytes = 0;
+    uint64_t foldersLeft = 0;   // folders a sweep could not list
 
     void Add(const ItemResult& item);
     RecordCounts& operator+=(const RecordCounts& other);
     bool Nothing() const;
 };
 
-// "14.2 MB", "1 byte", "512 bytes": decimal units, one decimal.
+// The one way the program writes a size: "1 byte", "512 bytes", then
+// binary units with one decimal below 100 and none from there: "1.0 KiB",
+// "14.2 MiB", "350 GiB". The window, the record, the reports and
+// tarnowick-cli all write sizes with it.
 std::string FormatSize(uint64_t bytes);
+// A rate in the same units: "12.5 MiB/s", "938 MiB/s", "512 bytes/s".
+std::string FormatRate(double bytesPerSecond);
 
 // What a command did in one line: "312 files destroyed, 14.2 MB; 2 left",
 // "free space of 1 drive overwritten, 3.1 GB", "held 7.9 GB of memory",
@@ -51,6 +57,31 @@ std::string FormatSize(uint64_t bytes);
 // Removed files: "12 files removed, 3.1 MB; old copies remain until the
 // free space of D: is wiped".
 std::string SummaryText(const RecordCounts& counts, bool withBytes);
+
+// How a command ended when it did not run to its end.
+enum class StopKind {
+    None,    // ran to its end
+    Cancel,  // "Cancel Operation", or Cancel at a question
+    Signal,  // the program was asked to end (SIGTERM, SIGINT, SIGHUP, the display gone)
+    Error,   // an error ended it
+};
+
+// "cancel", "signal", "error"; null for None.
+const char* StopKindName(StopKind kind);
+
+// What the front end knows of a command's end that its items do not say.
+struct CommandEnding {
+    StopKind stopped = StopKind::None;
+    // Matching items counted before the command began that it never
+    // reached; -1 when nobody counted.
+    long long notReached = -1;
+    // What the command told the user, in order: why it could not run, why
+    // a location could not be swept, what it could not reach.
+    std::vector<std::string> notes;
+    // The command ended at its first message, before it touched anything
+    // (Operation::m_bEndedBeforeStart).
+    bool endedAtMessage = false;
+};
 
 // The heading of one command in the record.
 struct RecordedCommand {
@@ -60,7 +91,22 @@ struct RecordedCommand {
     QDateTime ended;        // invalid while the command runs
     RecordCounts counts;
     size_t listed = 0;      // items kept for listing
+    StopKind stopped = StopKind::None;
+    long long notReached = -1;
+    std::vector<std::string> notes;
+    // Ended at its first message without touching anything: not run. It
+    // has no duration and no method, and makes no report on its own.
+    bool notRun = false;
 };
+
+// A command's result in one line: the summary, and how it was stopped
+// ("2 files destroyed, 20 bytes; 1 left; stopped by Cancel Operation,
+// 8 matching files not reached"), or "not run: Other Path Not Entered".
+std::string CommandSummaryText(const RecordedCommand& command, bool withBytes);
+// "stopped by Cancel Operation; the rest was not reached" and the like;
+// empty for a command that ran to its end.
+std::string StopText(StopKind kind, long long notReached);
+
 
 class CSessionRecord {
 public:
@@ -76,7 +122,7 @@ public:
 
     // A command begins; the items added until EndCommand() are its own.
     void BeginCommand(const std::string& name, RecordMethod method);
-    void EndCommand();
+    void EndCommand(const CommandEnding& ending = {});
     // One item's outcome, from any thread. Dropped when no command is open.
     void Add(const ItemResult& item);
 
@@ -89,6 +135,8 @@ public:
     void ForEachItem(size_t index, const std::function<void(const ItemResult&)>& visit) const;
     // The figures of every command together.
     RecordCounts Totals() const;
+    // True when at least one command ran (a report has something to say).
+    bool AnyRun() const;
 
 private:
     struct Stored;

@@ -13,8 +13,51 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
+
+namespace {
+
+// The first argument before --delete that is an option neither this
+// program nor the toolkit knows; empty when there is none. Such an option
+// is a usage error, told without a display: the toolkit would otherwise
+// meet it first and, with no display to open, abort.
+std::string UnknownOption(int argc, char** argv)
+{
+    // The toolkit's own options; those of the first list take a value.
+    static const char* const withValue[] = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+        "session", "display", "geometry", "style", "stylesheet", "name", "title", "icon", "fn", "font", "bg",
+        "background", "fg", "foreground", "btn", "button", "visual", "ncols", "cmap", "im", "inputstyle"};
+    static const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--delete" || arg == "--")
+            break;
+        if (arg.size() < 2 || arg[0] != '-')
+            continue;
+        std::string option = arg.substr(arg[1] == '-' ? 2 : 1);
+        const size_t equals = option.find('=');
+        const bool valueGiven = equals != std::string::npos;
+        option = option.substr(0, equals);
+        bool known = option == "qmljsdebugger";
+        for (const char* name : flags)
+            known = known || option == name;
+        for (const char* name : withValue)
+            if (option == name) {
+                known = true;
+                if (!valueGiven)
+                    ++i;
+            }
+        if (!known)
+            return arg;
+    }
+    return {};
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -37,6 +80,17 @@ int main(int argc, char** argv)
         }
         std::fprintf(stderr, "tarnowick: %s\n%s", line.error.c_str(), tw::UsageText().c_str());
         return 2;
+    }
+    if (line.kind == CommandLine::Window || line.kind == CommandLine::Delete) {
+        if (const std::string unknown = UnknownOption(line.toolkitArgc, argv); !unknown.empty()) {
+            int coreArgc = 1;
+            QCoreApplication core(coreArgc, argv);
+            tw::InstallTranslations(core);
+            std::fprintf(stderr, "tarnowick: %s\n%s",
+                         tw::FillText(QCoreApplication::translate("tw::CommandLine", "unknown option %1"), {unknown}).c_str(),
+                         tw::UsageText().c_str());
+            return 2;
+        }
     }
     switch (line.kind) {
     case CommandLine::Version:

@@ -138,7 +138,7 @@ std::string CProgressLine::Compose(int columns, Clock::time_point now) const
         // Rates and the time left only once there is something to go by.
         if (seconds >= 1 && m_nDone > 0) {
             after += "  " + Rate(double(m_nDone) / seconds, tw::cli::LineWords::tr("files", "per second").toStdString()) + "  "
-                + FormatBytes(uint64_t(double(m_nBytes) / seconds)) + "/s";
+                + FormatRate(double(m_nBytes) / seconds);
             if (m_nTotal >= 0 && uint64_t(m_nTotal) > m_nDone)
                 after += "  " + TimeLeft(double(uint64_t(m_nTotal) - m_nDone) * seconds / double(m_nDone));
         }
@@ -168,7 +168,7 @@ std::string CProgressLine::Compose(int columns, Clock::time_point now) const
         std::string after = FillText(tw::cli::LineWords::tr("%1 of %2"), {FormatBytes(m_fill.written), FormatBytes(m_fill.total)});
         if (seconds >= 1 && m_fill.written > 0) {
             const double rate = double(m_fill.written) / seconds;
-            after += "  " + FormatBytes(uint64_t(rate)) + "/s";
+            after += "  " + FormatRate(rate);
             if (m_fill.total > m_fill.written)
                 after += "  " + TimeLeft(double(m_fill.total - m_fill.written) / rate);
         }

@@ -218,7 +218,10 @@ std::unique_ptr<IScopedWindow> CTerminalHost::ShowWorking() { return std::make_u
 
 void CTerminalHost::Record(const ItemResult& item)
 {
-    Tally& tally = item.kind == ItemKind::File ? m_files : item.kind == ItemKind::Drive ? m_drives : m_memory;
+    // A folder a sweep could not list is left like a file it could not open.
+    Tally& tally = item.kind == ItemKind::File || item.kind == ItemKind::Folder ? m_files
+                   : item.kind == ItemKind::Drive                               ? m_drives
+                                                                                : m_memory;
     if (item.destroyed) {
         ++tally.destroyed;
         tally.bytes += item.size;
@@ -355,10 +358,21 @@ std::string CTerminalHost::SummaryText() const
         parts.push_back(FillText(tw::cli::HostWords::tr("Stopped by %1."), {SignalName(StopSignalNumber(), true)}));
     else if (m_bCancelled)
         parts.push_back(tw::cli::HostWords::tr("Stopped: Cancel Operation.").toStdString());
+    // As the record says it: what came after the stop was not reached.
+    if (!m_strFatal.empty() || StopRequested() || m_bCancelled)
+        parts.push_back(tw::cli::HostWords::tr("The rest was not reached.").toStdString());
+    else if (NotRun())
+        parts.push_back(tw::cli::HostWords::tr("Not run.").toStdString());
     std::string text;
     for (const std::string& part : parts)
         text += (text.empty() ? "" : " ") + part;
     return text;
+}
+
+bool CTerminalHost::NotRun() const
+{
+    const uint64_t items = m_files.destroyed + m_files.left + m_drives.destroyed + m_drives.left + m_memory.destroyed;
+    return m_bEndedBeforeStart && items == 0 && !m_config.dryRun;
 }
 
 int CTerminalHost::Finish()
@@ -391,6 +405,10 @@ int CTerminalHost::Finish()
         summary.insert(QStringLiteral("listed_bytes"), qint64(m_nListedBytes));
         summary.insert(QStringLiteral("status"), status);
         summary.insert(QStringLiteral("stopped"), stopped ? QJsonValue(QString::fromLatin1(stopped)) : QJsonValue());
+        // The command's result as the saved report gives it.
+        summary.insert(QStringLiteral("result"), stopped ? QStringLiteral("stopped")
+                                                 : NotRun() ? QStringLiteral("not run")
+                                                            : QStringLiteral("completed"));
         if (stopped && std::string(stopped) == "signal")
             summary.insert(QStringLiteral("signal"), QString::fromStdString(SignalName(StopSignalNumber(), false)));
         if (!m_strFatal.empty())

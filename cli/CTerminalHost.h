@@ -59,6 +59,8 @@ public:
     void ExpectItems(long long count);
     // An error that ended the command (a failure after an overwrite).
     void Fatal(const std::string& what);
+    // The command ended at its first message, before it touched anything.
+    void EndedBeforeStart() { m_bEndedBeforeStart = true; }
 
     // Writes the summary (text on standard error, or the JSON line) and
     // returns the exit status.
@@ -78,6 +80,8 @@ private:
     void Out(const std::string& line);
     void FlushOut();
     std::string SummaryText() const;
+    // The command ended at its first message, before it touched anything.
+    bool NotRun() const;
 
     Config m_config;
     CProgressLine m_progress;
@@ -95,6 +99,7 @@ private:
     uint64_t m_nListed = 0;
     uint64_t m_nListedBytes = 0;
     bool m_bCancelled = false;
+    bool m_bEndedBeforeStart = false;
     std::string m_strFatal;
     std::vector<std::string> m_messages;
     std::vector<std::string> m_warnings;

@@ -259,6 +259,7 @@ int RunCli(const std::vector<std::string>& args)
                 host.Message(tw::cli::CommandWords::tr("No drives chosen: name their letters (tarnowick-cli drives lists them), "
                                               "or choose them once in the window's Secure Empty Space.")
                                  .toStdString());
+                op.m_bEndedBeforeStart = true;
                 break;
             }
             SecureEmptySpace(op, list);
@@ -278,6 +279,8 @@ int RunCli(const std::vector<std::string>& args)
     } catch (...) {
         host.Fatal(tw::cli::CommandWords::tr("Unknown error").toStdString());
     }
+    if (op.m_bEndedBeforeStart)
+        host.EndedBeforeStart();
     return host.Finish();
 }
 

@@ -3,7 +3,8 @@
 // person reading a terminal or a log.
 #pragma once
 
-// Sizes are written as the Working window writes them: tw::FormatBytes.
+// Sizes and rates are written as the window and the record write them:
+// tw::FormatSize and tw::FormatRate.
 #include "disk/FillProgress.h"
 
 #include <cstdint>

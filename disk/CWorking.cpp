@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tw {
 
 CWorking::CWorking(QWidget* parent)
@@ -28,6 +30,12 @@ CWorking::CWorking(QWidget* parent)
     layout->addWidget(m_animate, 0, 0);
     auto* text = new QLabel(tr("Working ..."), this);
     text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Wide enough for the whole caption in the title bar beside its icon
+    // and buttons (the title font is usually the bold of the dialog's).
+    QFont title = font();
+    title.setBold(true);
+    const int captionWidth = QFontMetrics(title).horizontalAdvance(windowTitle()) + 140;
+    text->setMinimumWidth(std::max(0, captionWidth - kFrameSize - 10 - 20 - 20));
     layout->addWidget(text, 0, 1);
     layout->setColumnStretch(2, 1);
 

@@ -18,49 +18,7 @@ struct FillWords {
     Q_DECLARE_TR_FUNCTIONS(tw::FillProgress)
 };
 
-std::string OneDecimalBelowHundred(double value, const char* unit)
-{
-    char text[48];
-    if (value < 99.95)
-        std::snprintf(text, sizeof text, "%.1f %s", value, unit);
-    else
-        std::snprintf(text, sizeof text, "%.0f %s", value, unit);
-    return text;
-}
-
 } // namespace
-
-std::string FormatBytes(uint64_t bytes)
-{
-    static const char* const units[] = {"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
-    if (bytes < 1024)
-        return std::to_string(bytes) + " B";
-    double value = double(bytes) / 1024.0;
-    size_t unit = 0;
-    // Four digits never show: 1000 KiB and up is 1.0 MiB.
-    while (value >= 999.5 && unit + 1 < sizeof units / sizeof units[0]) {
-        value /= 1024.0;
-        ++unit;
-    }
-    return OneDecimalBelowHundred(value, units[unit]);
-}
-
-std::string FormatRate(double bytesPerSecond)
-{
-    static const char* const units[] = {"B/s", "kB/s", "MB/s", "GB/s", "TB/s"};
-    double value = bytesPerSecond < 0 ? 0 : bytesPerSecond;
-    size_t unit = 0;
-    while (value >= 999.5 && unit + 1 < sizeof units / sizeof units[0]) {
-        value /= 1000.0;
-        ++unit;
-    }
-    if (unit == 0)
-        return std::to_string((long long)std::llround(value)) + " B/s";
-    // Rates read best without decimals from 10 up: 480 MB/s, 2.5 GB/s.
-    char text[32];
-    std::snprintf(text, sizeof text, value < 9.95 ? "%.1f %s" : "%.0f %s", value, units[unit]);
-    return text;
-}
 
 std::string FormatTimeLeft(double seconds)
 {

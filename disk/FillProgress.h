@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/OperationHost.h"
+#include "app/SessionRecord.h"
 
 #include <chrono>
 #include <cstdint>
@@ -13,7 +14,7 @@
 
 namespace tw {
 
-// While filling: "D: /home — 12.4 GiB of 350 GiB, 480 MB/s, about 12 min
+// While filling: "D: /home — 12.4 GiB of 350 GiB, 458 MiB/s, about 12 min
 // left", the rate being the average since the drive's fill began
 // (`elapsedSeconds` ago). Rate and time left are left out until a second
 // has passed and something was written; the time left is left out once the
@@ -21,10 +22,9 @@ namespace tw {
 // the device ..."; while the fillers go: "Giving the space back ...".
 std::string DescribeFill(const FillStatus& status, double elapsedSeconds);
 
-// 0 B, 1023 B, 1.0 KiB, 12.4 GiB, 350 GiB: one decimal below 100 units.
-std::string FormatBytes(uint64_t bytes);
-// 480 MB/s, 1.2 GB/s, 95 kB/s (decimal units, as drives are rated).
-std::string FormatRate(double bytesPerSecond);
+// The same as FormatSize (the program's one size formatter); rates are
+// written with FormatRate.
+inline std::string FormatBytes(uint64_t bytes) { return FormatSize(bytes); }
 // "less than a minute", "about 12 min", "about 2 h 5 min".
 std::string FormatTimeLeft(double seconds);
 

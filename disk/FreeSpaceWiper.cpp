@@ -4,6 +4,7 @@
 #include "disk/FreeSpaceWiper.h"
 
 #include "app/CommandIds.h"
+#include "app/Translations.h"
 #include "disk/FillProgress.h"
 #include "platform/FileError.h"
 #include "platform/Filler.h"
@@ -59,6 +60,25 @@ void RecordDrive(Operation& op, const std::string& drive, uint64_t written, bool
 }
 
 bool MayNotCreate(int err) { return err == EACCES || err == EPERM || err == EROFS; }
+
+// Why a drive's free space could not be filled at all, in words: the
+// drive, what stood in the way, and the system's reason.
+std::string FillerProblemText(const std::string& drive, const std::string& root, int err)
+{
+    const std::string reason = std::strerror(err);
+    if (root.empty())
+        return FillText(tw::DiskWords::tr("%1: the drive is no longer mounted (%2)."), {drive, reason});
+    if (err == EROFS)
+        return FillText(tw::DiskWords::tr("%1: the drive is mounted read-only, so nothing can be written to it (%2)."),
+                        {drive, reason});
+    if (MayNotCreate(err))
+        return FillText(tw::DiskWords::tr("%1: its root folder is not writable for you, nor is a folder of yours on "
+                                          "this drive, so the file that fills the free space could not be created "
+                                          "(%2)."),
+                        {drive, reason});
+    return FillText(tw::DiskWords::tr("%1: the file that fills the free space could not be created (%2)."),
+                    {drive, reason});
+}
 
 // Opens the directory for the drive's fillers and creates the first one:
 // the root; where the user may not create files there, the home directory,
@@ -196,8 +216,12 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
 {
     const std::string letter(1, cLetter);
     if (op.drives.ChangeDrive(nDrive) != 0) {
-        RecordDrive(op, letter + ":", 0, false, causeBadPath, letter);
-        return AskDiskError(op, letter);
+        const std::string text =
+            FillText(tw::DiskWords::tr("%1: no drive with this letter is mounted now, so its free space was not "
+                                       "overwritten."),
+                     {letter});
+        RecordDrive(op, letter + ":", 0, false, causeBadPath, text);
+        return AskDiskError(op, text);
     }
     const std::string root = op.drives.CurrentRoot();
     const std::string drive = letter + ": " + root;
@@ -207,8 +231,9 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
     std::optional<ReserveLift> lift;
     FillerFiles fillers;
     if (const int err = PlaceFirstFiller(fillers, root)) {
-        RecordDrive(op, drive, 0, false, CauseFromErrno(err), letter);
-        return AskDiskError(op, letter);
+        const std::string text = FillerProblemText(drive, root, err);
+        RecordDrive(op, drive, 0, false, CauseFromErrno(err), text);
+        return AskDiskError(op, text);
     }
     op.WarnIfCopyOnWrite(fillers.DirectoryFd(), root);
 

@@ -3,8 +3,12 @@
 // released in turn.
 #include "disk/SwapOvercommit.h"
 
+#include <QCoreApplication>
+
 #include <array>
 #include <cstring>
+#include <fstream>
+#include <mutex>
 
 namespace tw {
 
@@ -31,6 +35,9 @@ void Take(IAllocator& alloc, BlockTable& table, size_t size, Fill fill)
     }
 }
 
+std::mutex g_swapListMutex;
+std::string g_swapList = "/proc/swaps";
+
 void Release(IAllocator& alloc, BlockTable& table, size_t size)
 {
     for (size_t i = 0; i < table.count; ++i)
@@ -40,8 +47,44 @@ void Release(IAllocator& alloc, BlockTable& table, size_t size)
 
 } // namespace
 
+bool SwapConfigured()
+{
+    std::string path;
+    {
+        std::lock_guard lock(g_swapListMutex);
+        path = g_swapList;
+    }
+    std::ifstream list(path);
+    if (!list)
+        return true;
+    // A heading line, then one line per swap area in use.
+    std::string line;
+    int lines = 0;
+    while (std::getline(list, line))
+        if (!line.empty())
+            ++lines;
+    return lines > 1;
+}
+
+void SetSwapListPath(const std::string& path)
+{
+    std::lock_guard lock(g_swapListMutex);
+    g_swapList = path.empty() ? std::string("/proc/swaps") : path;
+}
+
 void OvercommitSwapfile(Operation& op, IAllocator& alloc)
 {
+    // Without swap, taking the memory would push nothing out: it would only
+    // starve the other programs, and a record of memory "held" would claim
+    // what did not happen.
+    if (!SwapConfigured()) {
+        op.host.Message(QCoreApplication::translate("tw::SwapOvercommit",
+                                                    "No swap space is configured on this computer, so no memory "
+                                                    "could be pushed out to it. Nothing was done.")
+                            .toStdString());
+        op.m_bEndedBeforeStart = true;
+        return;
+    }
     const std::unique_ptr<IScopedWindow> working = op.host.ShowWorking();
 
     BlockTable large, small, single;

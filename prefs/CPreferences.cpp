@@ -11,6 +11,7 @@
 #include "prefs/CFileTypeCombo.h"
 #include "prefs/CToggleButton.h"
 #include "prefs/FileTypeList.h"
+#include "sweep/SweepSettings.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -20,6 +21,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QWhatsThis>
@@ -323,6 +325,23 @@ void CPreferences::OnAdd()
 {
     UpdateData(true);
     QStringList entries = m_comboFileType->Entries();
+    // A file type that matches every file turns a sweep of a drive into the
+    // destruction of every file on it: it is added only when confirmed.
+    const QString entry = NormaliseFileType(m_strFileType);
+    if (FileTypeFits(entry) && FindFileType(entries, entry) < 0
+        && CompilePattern(entry.toStdString()).kind == CompiledPattern::Every) {
+        QMessageBox question(QMessageBox::Warning, tr("Tarnowick Parameters"),
+                             tr("%1 matches every file, whatever its name. A sweep with it destroys every file in "
+                                "its location, and with All Directories every file on the marked drives.\n\n"
+                                "Add %1?")
+                                 .arg(entry),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        question.setDefaultButton(QMessageBox::No);
+        if (RunModal(question) != QMessageBox::Yes) {
+            m_comboFileType->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
     const FileTypeAdd add = AddFileType(entries, m_strFileType);
     if (add.outcome == FileTypeAdd::Invalid) {
         ParameterMessage(this, tr("%1 invalid").arg(add.entry));

@@ -11,12 +11,15 @@ namespace tw {
 
 class CToggleButton : public QRadioButton {
 public:
-    explicit CToggleButton(const QString& text, QWidget* parent = nullptr)
+    // A toggle is switched on and off on its own, and is told to screen
+    // readers as a check box. One of a group of `choice` buttons sharing a
+    // parent is one of several choices, told as a radio button: the dialog
+    // sets one and clears the others, and Qt keeps exactly one set.
+    enum Kind { Toggle, Choice };
+    explicit CToggleButton(const QString& text, QWidget* parent = nullptr, Kind kind = Toggle)
         : QRadioButton(text, parent)
     {
-        // The two mode buttons are set together by the dialog; Qt must not
-        // clear one when the other is set.
-        setAutoExclusive(false);
+        setAutoExclusive(kind == Choice);
     }
 
 protected:

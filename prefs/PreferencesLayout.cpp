@@ -73,6 +73,9 @@ void CPreferences::BuildLayout()
         row.edit->setMinimumWidth(280);
         label->setBuddy(row.edit);
         row.toggle = Named(new CToggleButton(QString(), this), row.toggleId, row.toggleName);
+        // The toggle shows no text of its own: its frame says "All Files",
+        // its row says which location. A screen reader hears both.
+        row.toggle->setAccessibleName(tr("All Files: %1").arg(tr(row.label)));
         row.browse = Named(new QPushButton(tr("Browse"), this), row.browseId, row.browseName);
         paths->addWidget(label, r, 0);
         paths->addWidget(row.edit, r, 1);
@@ -84,9 +87,9 @@ void CPreferences::BuildLayout()
     // Below the paths: the mode and the subdirectory switch on the left,
     // the file types on the right.
     m_grpSearchIn = Named(new QGroupBox(tr("Search in"), this), IDC_SEARCH_IN_GROUP, "IDC_SEARCH_IN_GROUP");
-    m_btnTheseDirectories = Named(new CToggleButton(tr("These Directories only"), m_grpSearchIn),
+    m_btnTheseDirectories = Named(new CToggleButton(tr("These Directories only"), m_grpSearchIn, CToggleButton::Choice),
                                   IDC_THESE_DIRECTORIES, "IDC_THESE_DIRECTORIES");
-    m_btnAllDirectories = Named(new CToggleButton(tr("All Directories"), m_grpSearchIn),
+    m_btnAllDirectories = Named(new CToggleButton(tr("All Directories"), m_grpSearchIn, CToggleButton::Choice),
                                 IDC_ALL_DIRECTORIES, "IDC_ALL_DIRECTORIES");
     auto* searchIn = new QVBoxLayout(m_grpSearchIn);
     searchIn->addWidget(m_btnTheseDirectories);

@@ -141,10 +141,15 @@ downscale(icon48, 32).save('tarnowick.png')
 downscale(icon48, 16).save('tarnowick16.png')
 
 # The first toolbar button (Secure Delete File) shows the program's own
-# shredder, redrawn from the 48x48 picture, centred in its 16x18 cell.
-small = downscale(icon48, 16)
+# shredder, drawn for 16x18 with the full colours and black outlines of the
+# other buttons (a scaled-down picture turns grey and looks disabled).
 tb.rect(0, 0, 15, 17, (0, 0, 0, 0))
-for y in range(16):
-    for x in range(16):
-        tb.p[y + 1][x] = small.p[y][x]
+tb.rect(4, 1, 11, 8, WHITE); tb.frame(4, 1, 11, 8, BLACK)    # the sheet going in
+tb.rect(6, 3, 9, 3, BLUE); tb.rect(6, 5, 9, 5, BLUE)
+tb.rect(1, 8, 14, 12, BODY); tb.frame(1, 8, 14, 12, BLACK)   # the shredder
+tb.rect(3, 10, 10, 10, BLACK)                                # its slot
+tb.rect(12, 10, 12, 10, LED); tb.rect(12, 9, 12, 9, LED)     # its light
+for x, length in ((3, 4), (5, 5), (7, 3), (9, 5), (11, 4)):  # the strips coming out
+    tb.rect(x, 13, x, 12 + length, WHITE)
+    tb.rect(x + 1, 13, x + 1, 12 + length, BLACK)
 tb.save('toolbar.png')

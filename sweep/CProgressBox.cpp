@@ -59,6 +59,7 @@ void CProgressBox::ShowText(const QString& text)
 
 void CProgressBox::ShowScanning() { ShowText(tr(" Scanning for Files ...")); }
 void CProgressBox::ShowDeleting() { ShowText(tr(" Deleting Files ...")); }
+void CProgressBox::ShowWriting() { ShowText(tr(" Writing the Report ...")); }
 
 void CProgressBox::SetRange(long long n)
 {

@@ -19,6 +19,7 @@ public:
 
     void ShowScanning();
     void ShowDeleting();
+    void ShowWriting();  // a saved report being written
     void SetRange(long long n);
     void Step(int k);
 

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -115,13 +116,14 @@ public:
     // Opens the subdirectory `name` of the top level. Null where it cannot
     // be listed, is a link or another mount (all passed by in silence), or
     // where no descriptor can be had for it, which the user is told.
-    std::unique_ptr<CDirStream> OpenChild(const char* name)
+    std::unique_ptr<CDirStream> OpenChild(const char* name, int* error)
     {
         while (m_open >= m_cap && SuspendOldest()) {
         }
         for (;;) {
             int err = 0;
             std::unique_ptr<CDirStream> child = Top().dir->OpenChild(name, &err);
+            *error = err;
             if (child || (err != EMFILE && err != ENFILE))
                 return child;
             if (SuspendOldest())
@@ -226,6 +228,16 @@ DescriptorShare ShareDescriptors(bool deleting)
 
 } // namespace
 
+int SweepRootError(const std::string& root)
+{
+    if (root.size() >= PATH_MAX)
+        return ENAMETOOLONG;
+    errno = 0;
+    if (CDirStream::OpenRoot(NormaliseRoot(root)))
+        return 0;
+    return errno ? errno : ENOENT;
+}
+
 bool MatchesPattern(std::string_view pattern, std::string_view name)
 {
     return Matches(CompilePattern(pattern), Extension(name));
@@ -287,9 +299,26 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
         if (entry.kind == EntryKind::Directory) {
             if (!level.recurse)
                 continue;
-            std::unique_ptr<CDirStream> child = stack.OpenChild(entry.name);
+            int err = 0;
+            std::unique_ptr<CDirStream> child = stack.OpenChild(entry.name, &err);
             if (child)
                 stack.Push(EnterLevel(std::move(child), path.size(), entry.name, settings, every));
+            else if (!counting && (err == EACCES || err == EPERM)) {
+                // A folder this user may not list is named as left: what is
+                // in it was not reached. The files before it come first.
+                if (!batch.Finish()) {
+                    op.m_bContinue = 0;
+                    continue;
+                }
+                ItemResult folder;
+                folder.kind = ItemKind::Folder;
+                folder.path = path;
+                folder.cause = CauseFromErrno(err);
+                folder.message = QCoreApplication::translate("tw::DirectorySweep",
+                                                             "This folder could not be listed; nothing in it was swept")
+                                     .toStdString();
+                op.host.Record(folder);
+            }
             continue;
         }
         // Links, FIFOs, sockets and device nodes are never candidates: only

@@ -23,6 +23,10 @@ inline constexpr char kAllFilesList[] = "*.*!";
 // other text matches nothing. Bytes are compared exactly.
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 
+// Why `root` cannot be swept: 0 when it can be listed, else the errno
+// (ENAMETOOLONG for a path longer than the system takes).
+int SweepRootError(const std::string& root);
+
 // Sweeps `root` ("" = the root of the current drive). `mode` kSweepCounting
 // returns the number of matching files and changes nothing; any other mode
 // wipes them (each file once, at its first matching pattern), stores the

@@ -3,12 +3,15 @@
 // swept, in which order, in one pass or in a counting and a deleting pass.
 #include "sweep/LocationSweeps.h"
 
+#include "app/Translations.h"
 #include "platform/PathInfo.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
 
 #include <QCoreApplication>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace tw {
@@ -19,20 +22,54 @@ struct Location {
     Setting path;
     Setting allFiles;
     const char* notEntered;
+    const char* name;
 };
 
 // In the order the preference-driven sweep visits them.
-constexpr Location kCache{Setting::InternetCachePath, Setting::AllInternetCache, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Internet Cache Path Not Entered")};
-constexpr Location kTemp{Setting::TemporaryPath, Setting::AllTemporary, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Temporary Path Not Entered")};
-constexpr Location kOther{Setting::OtherPath, Setting::AllOther, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Other Path Not Entered")};
+constexpr Location kCache{Setting::InternetCachePath, Setting::AllInternetCache, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Internet Cache Path Not Entered"), QT_TRANSLATE_NOOP("tw::LocationSweeps", "Internet Cache Path")};
+constexpr Location kTemp{Setting::TemporaryPath, Setting::AllTemporary, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Temporary Path Not Entered"), QT_TRANSLATE_NOOP("tw::LocationSweeps", "Temporary Path")};
+constexpr Location kOther{Setting::OtherPath, Setting::AllOther, QT_TRANSLATE_NOOP("tw::LocationSweeps", "Other Path Not Entered"), QT_TRANSLATE_NOOP("tw::LocationSweeps", "Other Path")};
 constexpr Location kLocations[] = {kCache, kTemp, kOther};
+
+std::string Words(const char* text) { return QCoreApplication::translate("tw::LocationSweeps", text).toStdString(); }
+
+// Why a location cannot be swept, in words.
+std::string RootProblemText(int err)
+{
+    switch (err) {
+    case ENOENT: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "it does not exist"));
+    case ENOTDIR: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "it is not a folder"));
+    case EACCES:
+    case EPERM: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "you may not list it"));
+    case ENAMETOOLONG: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "the path is too long"));
+    case ELOOP: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "it leads through too many symbolic links"));
+    default: return std::strerror(err);
+    }
+}
+
+// A relative path (edited by hand) is taken inside the home directory, as
+// the preferences store it: never relative to where the program started.
+std::string LocationRoot(const Location& where) { return AbsoluteAgainstHome(CSettings::Read(where.path)); }
+
+// A location that cannot be swept is never a silent "nothing destroyed":
+// the user is told which one and why. True when it was so.
+bool LocationProblem(Operation& op, const Location& where)
+{
+    const std::string root = LocationRoot(where);
+    const int err = SweepRootError(root);
+    if (err)
+        op.host.Message(FillText(QCoreApplication::translate("tw::LocationSweeps", "%1 %2 could not be swept: %3."),
+                                 {Words(where.name), root, RootProblemText(err)}));
+    return err != 0;
+}
 
 int SweepLocation(Operation& op, const Location& where, int mode, IProgress* progress)
 {
-    // A relative path (edited by hand) is taken inside the home directory,
-    // as the preferences store it: never relative to where the program started.
-    return SweepDirectory(op, AbsoluteAgainstHome(CSettings::Read(where.path)), mode, progress,
-                          CSettings::ReadBool(where.allFiles));
+    // Told once per command: in the pass that destroys, or in the only pass
+    // of a dry run or a preview.
+    if ((mode != kSweepCounting || op.onMatch) && LocationProblem(op, where))
+        return 0;
+    return SweepDirectory(op, LocationRoot(where), mode, progress, CSettings::ReadBool(where.allFiles));
 }
 
 using SweepFunction = int (*)(Operation&, int, IProgress*);
@@ -64,6 +101,13 @@ void SecureDeleteLocation(Operation& op, const Location& where, SweepFunction sw
 {
     if (CSettings::Read(where.path).empty()) {
         op.host.Message(QCoreApplication::translate("tw::LocationSweeps", where.notEntered).toStdString());
+        op.m_bEndedBeforeStart = true;
+        return;
+    }
+    // A location that cannot be swept is told before any pass begins: the
+    // command then did not run.
+    if (LocationProblem(op, where)) {
+        op.m_bEndedBeforeStart = true;
         return;
     }
     RunPasses(op, sweep);

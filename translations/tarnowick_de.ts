@@ -122,6 +122,28 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
             <numerusform>; %n entfernte bleiben unberührt</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>; %n malformed file address left alone</source>
+        <translation>
+            <numerusform>; %n fehlerhafte Dateiadresse nicht angetastet</numerusform>
+            <numerusform>; %n fehlerhafte Dateiadressen nicht angetastet</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>; %n not a file left alone</source>
+        <translation>
+            <numerusform>; %n Adresse ohne Datei nicht angetastet</numerusform>
+            <numerusform>; %n Adressen ohne Datei nicht angetastet</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>This file address is malformed: it names no file, so nothing can be dropped</source>
+        <translation>Diese Dateiadresse ist fehlerhaft: Sie nennt keine Datei, daher kann nichts abgelegt werden</translation>
+    </message>
+    <message>
+        <source>These file addresses are malformed: they name no file, so nothing can be dropped</source>
+        <translation>Diese Dateiadressen sind fehlerhaft: Sie nennen keine Datei, daher kann nichts abgelegt werden</translation>
+    </message>
 </context>
 <context>
     <name>tw::CFileError</name>
@@ -417,6 +439,22 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Tarnowick Parameters</source>
+        <translation>Tarnowick-Parameter</translation>
+    </message>
+    <message>
+        <source>%1 matches every file, whatever its name. A sweep with it destroys every file in its location, and with All Directories every file on the marked drives.
+
+Add %1?</source>
+        <translation>%1 passt auf jede Datei, wie immer sie heißt. Ein Durchlauf damit vernichtet jede Datei an seinem Ort und mit „Alle Verzeichnisse“ jede Datei auf den markierten Laufwerken.
+
+%1 hinzufügen?</translation>
+    </message>
+    <message>
+        <source>All Files: %1</source>
+        <translation>Alle Dateien: %1</translation>
+    </message>
 </context>
 <context>
     <name>tw::CPreviewModel</name>
@@ -500,6 +538,10 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
         <source> Deleting Files ...</source>
         <translation> Dateien werden gelöscht ...</translation>
     </message>
+    <message>
+        <source> Writing the Report ...</source>
+        <translation> Bericht wird geschrieben ...</translation>
+    </message>
 </context>
 <context>
     <name>tw::CRecordModel</name>
@@ -569,6 +611,14 @@ Ohne jede Gewährleistung: Prüfen Sie, was vernichtet wird, bevor Sie beginnen.
     <message>
         <source>removed</source>
         <translation>entfernt</translation>
+    </message>
+    <message>
+        <source>%1, %2, not run</source>
+        <translation>%1, %2, nicht ausgeführt</translation>
+    </message>
+    <message>
+        <source>%1, started %2, stopped after %3</source>
+        <translation>%1, begonnen %2, abgebrochen nach %3</translation>
     </message>
 </context>
 <context>
@@ -955,6 +1005,10 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>Could not reach the directory %1; nothing in it was swept [ %2 ]</source>
         <translation>Das Verzeichnis %1 war nicht erreichbar; nichts darin wurde bereinigt [ %2 ]</translation>
     </message>
+    <message>
+        <source>This folder could not be listed; nothing in it was swept</source>
+        <translation>Dieser Ordner konnte nicht gelesen werden; nichts darin wurde bereinigt</translation>
+    </message>
 </context>
 <context>
     <name>tw::FileError</name>
@@ -1066,6 +1120,26 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>Stopped before the drive was full</source>
         <translation>Angehalten, bevor das Laufwerk voll war</translation>
     </message>
+    <message>
+        <source>%1: the drive is no longer mounted (%2).</source>
+        <translation>%1: Das Laufwerk ist nicht mehr eingehängt (%2).</translation>
+    </message>
+    <message>
+        <source>%1: the drive is mounted read-only, so nothing can be written to it (%2).</source>
+        <translation>%1: Das Laufwerk ist nur lesbar eingehängt, daher kann nichts darauf geschrieben werden (%2).</translation>
+    </message>
+    <message>
+        <source>%1: its root folder is not writable for you, nor is a folder of yours on this drive, so the file that fills the free space could not be created (%2).</source>
+        <translation>%1: Sein oberster Ordner ist für Sie nicht beschreibbar, und auch kein eigener Ordner auf diesem Laufwerk; daher konnte die Datei, die den freien Platz füllt, nicht angelegt werden (%2).</translation>
+    </message>
+    <message>
+        <source>%1: the file that fills the free space could not be created (%2).</source>
+        <translation>%1: Die Datei, die den freien Platz füllt, konnte nicht angelegt werden (%2).</translation>
+    </message>
+    <message>
+        <source>%1: no drive with this letter is mounted now, so its free space was not overwritten.</source>
+        <translation>%1: Zurzeit ist kein Laufwerk mit diesem Buchstaben eingehängt; sein freier Platz wurde nicht überschrieben.</translation>
+    </message>
 </context>
 <context>
     <name>tw::FsKind</name>
@@ -1149,6 +1223,42 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source> Not Accessible</source>
         <translation> nicht zugänglich</translation>
     </message>
+    <message>
+        <source>Internet Cache Path</source>
+        <translation>Der Pfad zum Internet-Cache</translation>
+    </message>
+    <message>
+        <source>Temporary Path</source>
+        <translation>Der Pfad zum Temp-Verzeichnis</translation>
+    </message>
+    <message>
+        <source>Other Path</source>
+        <translation>Der weitere Pfad</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>er existiert nicht</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>er ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>you may not list it</source>
+        <translation>Sie dürfen ihn nicht lesen</translation>
+    </message>
+    <message>
+        <source>the path is too long</source>
+        <translation>der Pfad ist zu lang</translation>
+    </message>
+    <message>
+        <source>it leads through too many symbolic links</source>
+        <translation>er führt über zu viele symbolische Verknüpfungen</translation>
+    </message>
+    <message>
+        <source>%1 %2 could not be swept: %3.</source>
+        <translation>%1 %2 konnte nicht bereinigt werden: %3.</translation>
+    </message>
 </context>
 <context>
     <name>tw::ModalSeam</name>
@@ -1208,10 +1318,6 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <translation>Ergebnis</translation>
     </message>
     <message>
-        <source>In all:</source>
-        <translation>Insgesamt:</translation>
-    </message>
-    <message>
         <source>Method</source>
         <translation>Verfahren</translation>
     </message>
@@ -1266,6 +1372,18 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>removed</source>
         <translation>entfernt</translation>
     </message>
+    <message>
+        <source>Tarnowick destruction report, certificate, page %1</source>
+        <translation>Tarnowick-Vernichtungsbericht, Bescheinigung, Seite %1</translation>
+    </message>
+    <message>
+        <source>In all: %1.</source>
+        <translation>Insgesamt: %1.</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3</source>
+        <translation>%1, %2: %3</translation>
+    </message>
 </context>
 <context>
     <name>tw::ReportWriter</name>
@@ -1307,6 +1425,10 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
             <numerusform>%n weiterer Eintrag vernichtet, nicht aufgeführt</numerusform>
             <numerusform>%n weitere Einträge vernichtet, nicht aufgeführt</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>This name is a symbolic link. A report is never written through a link; choose another name.</source>
+        <translation>Dieser Name ist eine symbolische Verknüpfung. Ein Bericht wird nie durch eine Verknüpfung geschrieben; wählen Sie einen anderen Namen.</translation>
     </message>
 </context>
 <context>
@@ -1407,6 +1529,65 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     <message>
         <source>old copies remain until the free space of %1 is wiped</source>
         <translation>alte Kopien bleiben, bis der freie Speicherplatz von %1 überschrieben ist</translation>
+    </message>
+    <message>
+        <source>%1 bytes/s</source>
+        <translation>%1 Byte/s</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n folder not swept</source>
+        <translation>
+            <numerusform>%n Ordner nicht bereinigt</numerusform>
+            <numerusform>%n Ordner nicht bereinigt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n folders not swept</source>
+        <translation>
+            <numerusform>%n Ordner nicht bereinigt</numerusform>
+            <numerusform>%n Ordner nicht bereinigt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>stopped by Cancel Operation</source>
+        <translation>abgebrochen mit „Vorgang abbrechen“</translation>
+    </message>
+    <message>
+        <source>stopped: the program was asked to end</source>
+        <translation>abgebrochen: Das Programm sollte beendet werden</translation>
+    </message>
+    <message>
+        <source>stopped by an error</source>
+        <translation>durch einen Fehler abgebrochen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n matching file not reached</source>
+        <translation>
+            <numerusform>%n passende Datei nicht erreicht</numerusform>
+            <numerusform>%n passende Dateien nicht erreicht</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n matching files not reached</source>
+        <translation>
+            <numerusform>%n passende Datei nicht erreicht</numerusform>
+            <numerusform>%n passende Dateien nicht erreicht</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the rest was not reached</source>
+        <translation>der Rest wurde nicht erreicht</translation>
+    </message>
+    <message>
+        <source>not run: %1</source>
+        <translation>nicht ausgeführt: %1</translation>
+    </message>
+</context>
+<context>
+    <name>tw::SwapOvercommit</name>
+    <message>
+        <source>No swap space is configured on this computer, so no memory could be pushed out to it. Nothing was done.</source>
+        <translation>Auf diesem Computer ist kein Auslagerungsbereich eingerichtet, daher konnte kein Speicher dorthin verdrängt werden. Es wurde nichts getan.</translation>
     </message>
 </context>
 <context>
@@ -1528,6 +1709,14 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
             <numerusform>%n Datei entfernt; alte Kopien bleiben, bis der freie Speicherplatz von %1 überschrieben ist.</numerusform>
             <numerusform>%n Dateien entfernt; alte Kopien bleiben, bis der freie Speicherplatz von %1 überschrieben ist.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>The rest was not reached.</source>
+        <translation>Der Rest wurde nicht erreicht.</translation>
+    </message>
+    <message>
+        <source>Not run.</source>
+        <translation>Nicht ausgeführt.</translation>
     </message>
 </context>
 <context>

@@ -115,6 +115,10 @@ void CConfirm::showEvent(QShowEvent* event)
 {
     LoadFields();
     QDialog::showEvent(event);
+    // The focus is drawn from the start, not only after the first Tab: the
+    // user sees that Cancel, the button Enter presses, has it, and sees the
+    // mark move with Tab, as in the error dialogs.
+    setAttribute(Qt::WA_KeyboardFocusChange, true);
 }
 
 void CConfirm::reject() { done(IDCANCEL); }

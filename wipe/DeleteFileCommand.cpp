@@ -12,6 +12,8 @@
 
 #include <QCoreApplication>
 
+#include <sys/stat.h>
+
 namespace tw {
 
 std::string DirectoryOfPath(const std::string& path)
@@ -45,6 +47,10 @@ std::string Walk(Operation& op, const std::vector<std::string>& selection)
             // The user picked this file and then kept it: the record says so.
             ItemResult kept;
             kept.path = current;
+            // With the size it has, as every file left is listed.
+            struct stat st {};
+            if (lstat(current.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+                kept.size = uint64_t(st.st_size);
             kept.message = QCoreApplication::translate("tw::DeleteFileCommand", "Not confirmed").toStdString();
             kept.kept = true;
             op.host.Record(kept);

@@ -18,6 +18,9 @@
 #include <optional>
 #include <pthread.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace tw {
 
 namespace {
@@ -56,12 +59,22 @@ void RecordLeft(Operation& op, const std::string& path, uint64_t size, int cause
     op.host.Record(item);
 }
 
-int AskOpenFailure(Operation& op, const std::string& path, int cause)
+// The size of a file that is left untouched, as the record shows it: what
+// the name holds now, a regular file's length (0 for anything else).
+uint64_t SizeOfLeft(int dirfd, const std::string& name)
+{
+    struct stat st {};
+    if (dirfd < 0 || fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return uint64_t(st.st_size);
+}
+
+int AskOpenFailure(Operation& op, const std::string& path, int cause, uint64_t size = 0)
 {
     const std::string message =
         Words(QT_TRANSLATE_NOOP("tw::FileWiper", "Could not access this file for deletion")).toStdString()
         + InBrackets(cause);
-    RecordLeft(op, path, 0, cause, message);
+    RecordLeft(op, path, size, cause, message);
     return AnswerToResult(op.host.FileError(path, message));
 }
 
@@ -232,7 +245,7 @@ int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::str
     op.WarnIfCopyOnWrite(dirfd, path);
     WipeTarget file;
     if (const int cause = file.Open(dirfd, name))
-        return AskOpenFailure(op, path, cause);
+        return AskOpenFailure(op, path, cause, SizeOfLeft(dirfd, name));
     if (file.Copies() == OldCopies::OverlayLower)
         op.WarnOverlay(path);
 
@@ -445,7 +458,7 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
     if (cause && m_passMountPoints && (pending->file.RefusedAsMountPoint() || cause == causeFileNotFound))
         return 1;
     if (cause)
-        return Finish() ? AskOpenFailure(m_op, path, cause) : 0;
+        return Finish() ? AskOpenFailure(m_op, path, cause, SizeOfLeft(dir->Fd(), name)) : 0;
     if (pending->file.Copies() == OldCopies::OverlayLower && !m_op.m_bOverlayWarned) {
         if (!Finish())
             return 0;

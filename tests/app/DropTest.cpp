@@ -212,4 +212,38 @@ TEST(DropTest, DropsAreRefusedWhileACommandRunsAndWhenTheyCouldOnlyMove)
     EXPECT_EQ(DragAndDrop(*frame, text).hint, QStringLiteral("Only files can be dropped here"));
 }
 
+// A local address that is broken is called malformed, not remote: an
+// escaped "/" or NUL, a relative address; another host's file is remote.
+TEST(DropTest, MalformedLocalAddressesAreCalledWhatTheyAre)
+{
+    auto frame = MakeFrame();
+    test::TempDir dir;
+    test::WriteFile(dir / "a.txt", "kept");
+    Script script;
+    struct Case {
+        std::vector<QByteArray> uris;
+        const char* hint;
+    };
+    const Case refused[] = {
+        {{"file:///tmp/a%2Fb.txt"}, "This file address is malformed: it names no file, so nothing can be dropped"},
+        {{"file:///tmp/a%00b.txt", "relative/name.txt"},
+         "These file addresses are malformed: they name no file, so nothing can be dropped"},
+        {{"file://elsewhere.example/tmp/a.txt"}, "Only files on this computer can be destroyed"},
+    };
+    for (const Case& c : refused) {
+        const auto data = UriList(c.uris);
+        const DragResult drag = DragAndDrop(*frame, *data);
+        EXPECT_FALSE(drag.dropped) << c.uris.front().toStdString();
+        EXPECT_EQ(drag.hint, QString::fromUtf8(c.hint)) << c.uris.front().toStdString();
+    }
+    // Mixed with a local file, each kind is counted under its own name.
+    script.answers = {IDC_NO};
+    const auto mixed = UriList({FileUri(dir / "a.txt"), "file:///tmp/%2F", "smb://nas/x", "mailto:a@b"});
+    const DragResult drag = DragAndDrop(*frame, *mixed);
+    EXPECT_EQ(drag.hint, QStringLiteral("Drop to securely delete 1 item (asked first); 1 remote left alone; "
+                                        "1 malformed file address left alone; 1 not a file left alone"));
+    ASSERT_TRUE(WalkEnded(*frame));
+    EXPECT_EQ(test::ReadFile(dir / "a.txt"), "kept");
+}
+
 } // namespace

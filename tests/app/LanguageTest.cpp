@@ -380,7 +380,7 @@ TEST_F(LanguageTest, InCEveryTextIsExactlyTheEnglishOne)
     // And the engine's texts reach the dialogs as they are made.
     EXPECT_TRUE(m_texts.contains(QStringLiteral("QMessageBox | Internet Cache Path Not Entered")));
     EXPECT_TRUE(m_texts.contains(QStringLiteral("CProgressBox scanning |  Scanning for Files ...")));
-    EXPECT_TRUE(m_texts.contains(QStringLiteral("CWorking | D: /media/usb \u2014 3.0 MiB of 8.0 MiB, 1.6 MB/s, less than a minute left")))
+    EXPECT_TRUE(m_texts.contains(QStringLiteral("CWorking | D: /media/usb \u2014 3.0 MiB of 8.0 MiB, 1.5 MiB/s, less than a minute left")))
         << m_texts.filter(QStringLiteral("CWorking")).join(u'\n').toStdString();
     EXPECT_FALSE(m_texts.filter(QRegularExpression(QStringLiteral("^CFileError \\| .*Could not access this file for deletion \\[ 2 \\]$"))).isEmpty())
         << m_texts.filter(QStringLiteral("CFileError")).join(u'\n').toStdString();
@@ -393,7 +393,7 @@ TEST_F(LanguageTest, InGermanTheEngineSpeaksGermanInTheDialogs)
     CollectEverything();
     EXPECT_TRUE(m_texts.contains(QStringLiteral("QMessageBox | Pfad zum Internet-Cache nicht eingegeben")))
         << m_texts.filter(QStringLiteral("QMessageBox")).join(u'\n').toStdString();
-    EXPECT_TRUE(m_texts.contains(QStringLiteral("CWorking | D: /media/usb \u2014 3.0 MiB von 8.0 MiB, 1.6 MB/s, noch weniger als eine Minute")))
+    EXPECT_TRUE(m_texts.contains(QStringLiteral("CWorking | D: /media/usb \u2014 3.0 MiB von 8.0 MiB, 1.5 MiB/s, noch weniger als eine Minute")))
         << m_texts.filter(QStringLiteral("CWorking")).join(u'\n').toStdString();
     EXPECT_FALSE(m_texts.filter(QRegularExpression(QStringLiteral("^CFileError \\| .*Kein Zugriff auf diese Datei zum Löschen \\[ 2 \\]$"))).isEmpty())
         << m_texts.filter(QStringLiteral("CFileError")).join(u'\n').toStdString();

@@ -11,7 +11,12 @@
 #include "app/HelpManual.h"
 #include "app/ItemReport.h"
 #include "app/ModalSeam.h"
+#include "app/ReportWriter.h"
+#include "disk/CDiskError.h"
+#include "disk/CWorking.h"
 #include "disk/FreeSpaceWiper.h"
+#include "disk/SwapOvercommit.h"
+#include "sweep/CProgressBox.h"
 #include "platform/Identity.h"
 #include "prefs/CSelectDrives.h"
 #include "prefs/Settings.h"
@@ -24,11 +29,13 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QJsonArray>
+#include <QLabel>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -62,6 +69,14 @@ protected:
             }
             if (qobject_cast<CSelectDrives*>(&d))
                 return int(IDOK);
+            if (auto* disk = qobject_cast<CDiskError*>(&d)) {
+                errors << disk->m_strDisk;
+                // What the Working window's line says meanwhile.
+                for (auto* working : frame->findChildren<CWorking*>())
+                    if (working->isVisible())
+                        workingLines << working->m_status->text();
+                return int(IDC_IGNORE);
+            }
             if (auto* box = qobject_cast<QMessageBox*>(&d))
                 boxes << box->text();
             return int(QMessageBox::Ok);
@@ -148,7 +163,7 @@ protected:
     std::unique_ptr<CMainFrame> frame;
     FakeDriveTable* drives = nullptr;
     std::deque<int> confirmAnswers, errorAnswers;
-    QStringList errors, boxes, saveRequests;
+    QStringList errors, boxes, saveRequests, workingLines;
 };
 
 } // namespace
@@ -162,13 +177,19 @@ TEST_F(RecordWindowTest, TheViewIsEmptyAndSaveReportOffUntilACommandHasRun)
     frame->OnCommand(ID_VIEW_TOOLBAR);
     EXPECT_TRUE(frame->SessionRecord().Empty());
 
+    // A command that ends at its first message touched nothing: it is
+    // listed as not run, with no duration, and makes no report on its own.
     CSettings::Write(Setting::TemporaryPath, "");
     frame->OnCommand(ID_SECURE_DELETE_TEMP);  // "Temporary Path Not Entered"
     EXPECT_EQ(boxes, QStringList{QStringLiteral("Temporary Path Not Entered")});
     EXPECT_TRUE(tree->isVisible());
-    EXPECT_TRUE(frame->Action(ID_FILE_SAVE_REPORT)->isEnabled());
-    EXPECT_EQ(Rows(0), QStringList{QStringLiteral("nothing destroyed")});
-    EXPECT_EQ(frame->StatusBar()->currentMessage(), QStringLiteral("Secure Delete Temp Files: nothing destroyed"));
+    EXPECT_FALSE(frame->Action(ID_FILE_SAVE_REPORT)->isEnabled());
+    EXPECT_TRUE(Heading(0).startsWith(QStringLiteral("Secure Delete Temp Files, "))) << Heading(0).toStdString();
+    EXPECT_TRUE(Heading(0).endsWith(QStringLiteral(", not run"))) << Heading(0).toStdString();
+    EXPECT_FALSE(Heading(0).contains(QStringLiteral("took")));
+    EXPECT_EQ(Rows(0), QStringList{QStringLiteral("not run: Temporary Path Not Entered")});
+    EXPECT_EQ(frame->StatusBar()->currentMessage(),
+              QStringLiteral("Secure Delete Temp Files: not run: Temporary Path Not Entered"));
 }
 
 TEST_F(RecordWindowTest, SecureDeleteFileYesNoAndAnErrorInTheRecordAndEveryFormOfTheReport)
@@ -194,10 +215,10 @@ TEST_F(RecordWindowTest, SecureDeleteFileYesNoAndAnErrorInTheRecordAndEveryFormO
     EXPECT_TRUE(Heading(0).contains(QStringLiteral(", took "))) << Heading(0).toStdString();
     const QString d = QString::fromStdString(dir.Path());
     EXPECT_EQ(Rows(0), (QStringList{
-                           d + QStringLiteral("/yes.txt|3.0 kB|destroyed||"),
-                           d + QStringLiteral("/no.txt||left||Not confirmed"),
+                           d + QStringLiteral("/yes.txt|2.9 KiB|destroyed||"),
+                           d + QStringLiteral("/no.txt|7 bytes|left||Not confirmed"),
                            d + QStringLiteral("/missing.txt||left|2|Could not access this file for deletion [ 2 ]"),
-                           QStringLiteral("1 file destroyed, 3.0 kB; 2 left"),
+                           QStringLiteral("1 file destroyed, 2.9 KiB; 2 left"),
                        }));
     EXPECT_EQ(frame->StatusBar()->currentMessage(), QStringLiteral("Secure Delete File: 1 file destroyed, 2 left"));
 
@@ -234,7 +255,7 @@ TEST_F(RecordWindowTest, SecureDeleteFileYesNoAndAnErrorInTheRecordAndEveryFormO
     ASSERT_EQ(RunCommand("pdftotext -layout " + reports / "session.pdf" + " " + reports / "session.txt"), 0);
     const std::string text = ReadFile(reports / "session.txt");
     for (const std::string& expected : {std::string("Certificate of Destruction"), HostName(), UserName(),
-                                        std::string("Secure Delete File"), std::string("1 file destroyed, 3.0 kB; 2 left"),
+                                        std::string("Secure Delete File"), std::string("1 file destroyed, 2.9 KiB; 2 left"),
                                         std::string("Tarnowick Secure"), std::string("yes.txt"), std::string("missing.txt"),
                                         std::string("Not confirmed")})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " not in:\n" << text;
@@ -263,7 +284,8 @@ TEST_F(RecordWindowTest, ASweepWithIgnoreFileAndOneWithCancelOperation)
     EXPECT_EQ(frame->StatusBar()->currentMessage(), QStringLiteral("Secure Delete Temp Files: 2 files destroyed, 1 left"));
     const QStringList rows = Rows(0);
     ASSERT_EQ(rows.size(), 4);
-    EXPECT_TRUE(rows.filter(QStringLiteral("/b.tmp||left|11|")).size() == 1) << rows.join(QLatin1Char('\n')).toStdString();
+    // A file left is listed with the size it has.
+    EXPECT_TRUE(rows.filter(QStringLiteral("/b.tmp|10 bytes|left|11|")).size() == 1) << rows.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(rows.last(), QStringLiteral("2 files destroyed, 20 bytes; 1 left"));
 
     // Cancel Operation at the first file that cannot be destroyed: the
@@ -278,8 +300,14 @@ TEST_F(RecordWindowTest, ASweepWithIgnoreFileAndOneWithCancelOperation)
     ASSERT_EQ(link((other / order[2]).c_str(), (elsewhere / "second-name").c_str()), 0);
     errorAnswers = {IDC_CANCEL_OPERATION};
     frame->OnCommand(ID_SECURE_DELETE_OTHER);
-    EXPECT_EQ(frame->StatusBar()->currentMessage(), QStringLiteral("Secure Delete Other: 2 files destroyed, 1 left"));
+    // The stop shows everywhere, with what the counting pass found and the
+    // sweep never reached.
+    const QString stopped = QStringLiteral("stopped by Cancel Operation, 3 matching files not reached");
+    EXPECT_EQ(frame->StatusBar()->currentMessage(),
+              QStringLiteral("Secure Delete Other: 2 files destroyed, 1 left; ") + stopped);
     ASSERT_EQ(Rows(1).size(), 4);
+    EXPECT_EQ(Rows(1).last(), QStringLiteral("2 files destroyed, 14 bytes; 1 left; ") + stopped);
+    EXPECT_TRUE(Heading(1).contains(QStringLiteral(", stopped after "))) << Heading(1).toStdString();
     for (size_t i = 3; i < order.size(); ++i)
         EXPECT_TRUE(Exists(other / order[i])) << "after the cancel: " << order[i];
 
@@ -300,6 +328,25 @@ TEST_F(RecordWindowTest, ASweepWithIgnoreFileAndOneWithCancelOperation)
         destroyed += c.toObject()[QStringLiteral("counts")].toObject()[QStringLiteral("filesDestroyed")].toInt();
     EXPECT_EQ(destroyed, gone);
     EXPECT_EQ(gone, 4);
+    // Every form of the report says the same of the stop.
+    const QJsonObject first = commands[0].toObject(), second = commands[1].toObject();
+    EXPECT_EQ(first[QStringLiteral("result")].toString(), QStringLiteral("completed"));
+    EXPECT_TRUE(first[QStringLiteral("stopped")].isNull());
+    EXPECT_EQ(second[QStringLiteral("result")].toString(), QStringLiteral("stopped"));
+    EXPECT_EQ(second[QStringLiteral("stopped")].toString(), QStringLiteral("cancel"));
+    EXPECT_EQ(second[QStringLiteral("notReached")].toInt(), 3);
+    EXPECT_TRUE(second[QStringLiteral("summary")].toString().endsWith(stopped));
+    SaveReport(reports / "sweeps.csv", QStringLiteral("CSV (*.csv)"));
+    const QStringList csv = QString::fromStdString(ReadFile(reports / "sweeps.csv")).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(csv.filter(QStringLiteral(",command,,,stopped,0,")).size(), 1) << ReadFile(reports / "sweeps.csv");
+    EXPECT_EQ(csv.filter(stopped).size(), 1);
+    SaveReport(reports / "sweeps.pdf", QStringLiteral("PDF (*.pdf)"));
+    if (RunCommand("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext is missing (Debian package poppler-utils)";
+    ASSERT_EQ(RunCommand("pdftotext " + reports / "sweeps.pdf" + " " + reports / "sweeps.txt"), 0);
+    const std::string text = ReadFile(reports / "sweeps.txt");
+    EXPECT_NE(text.find("stopped by Cancel Operation"), std::string::npos) << text;
+    EXPECT_NE(text.find("left [ 11 ]"), std::string::npos) << text;
 }
 
 TEST_F(RecordWindowTest, AFreeSpaceWipeRecordsTheDriveAndWhatWasWrittenIntoIt)
@@ -376,9 +423,9 @@ TEST_F(RecordWindowTest, AMillionItemsCostFewRefreshesAndFewRows)
     const QModelIndex group = model.index(0, 0);
     EXPECT_EQ(model.rowCount(group), int(CSessionRecord::kListLimit) + 2);  // items, not listed, summary
     EXPECT_EQ(model.data(model.index(int(CSessionRecord::kListLimit), 0, group)).toString(),
-              QStringLiteral("900000 more items destroyed (900.0 kB) are not listed"));
+              QStringLiteral("900000 more items destroyed (879 KiB) are not listed"));
     EXPECT_EQ(model.data(model.index(int(CSessionRecord::kListLimit) + 1, 0, group)).toString(),
-              QStringLiteral("1000000 files destroyed, 1.0 MB"));
+              QStringLiteral("1000000 files destroyed, 977 KiB"));
 }
 
 TEST_F(RecordWindowTest, TheRecordTheSaveDialogAndThePreviewLeadToTheirHelp)
@@ -409,4 +456,252 @@ TEST_F(RecordWindowTest, FilesDroppedOnTheWindowAreRecordedUnderSecureDeleteFile
     EXPECT_EQ(Rows(0), (QStringList{QString::fromStdString(dir / "dropped.txt") + QStringLiteral("|7 bytes|destroyed||"),
                                     QStringLiteral("1 file destroyed, 7 bytes")}));
     EXPECT_EQ(frame->StatusBar()->currentMessage(), QStringLiteral("Secure Delete File: 1 file destroyed"));
+}
+
+// Commands that end at their first message: no swap to push memory out
+// to, an Other Path that does not exist. They are listed as not run, with
+// the reason, no duration and no method; alone they make no report, and in
+// a report beside a command that ran they claim nothing.
+TEST_F(RecordWindowTest, CommandsThatCouldNotRunAreListedAsNotRunAndClaimNothing)
+{
+    TempDir swaps, other, files;
+    WriteFile(swaps / "swaps", "Filename\t\t\t\tType\t\tSize\t\tUsed\t\tPriority\n");
+    SetSwapListPath(swaps / "swaps");
+    frame->OnCommand(ID_OVERCOMMIT_SWAPFILE);
+    SetSwapListPath("");
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("No swap space is configured"))) << boxes[0].toStdString();
+    EXPECT_EQ(Rows(0), QStringList{QStringLiteral("not run: ") + boxes[0]});
+    EXPECT_TRUE(Heading(0).endsWith(QStringLiteral(", not run")));
+
+    const std::string missing = other / "gone";
+    CSettings::Write(Setting::OtherPath, missing);
+    frame->OnCommand(ID_SECURE_DELETE_OTHER);
+    ASSERT_EQ(boxes.size(), 2);
+    const QString why = QStringLiteral("Other Path %1 could not be swept: it does not exist.").arg(QString::fromStdString(missing));
+    EXPECT_EQ(boxes[1], why);
+    EXPECT_EQ(Rows(1), QStringList{QStringLiteral("not run: ") + why});
+    EXPECT_EQ(frame->StatusBar()->currentMessage(), QStringLiteral("Secure Delete Other: not run: ") + why);
+    EXPECT_FALSE(frame->Action(ID_FILE_SAVE_REPORT)->isEnabled());
+
+    WriteFile(files / "one.txt", std::string(2048, 'o'));
+    SetFileDialogHook([&](const FileDialogRequest&) { return QStringList{QString::fromStdString(files / "one.txt")}; });
+    confirmAnswers = {IDC_YES};
+    frame->OnCommand(ID_SECURE_DELETE_FILE);
+    EXPECT_TRUE(frame->Action(ID_FILE_SAVE_REPORT)->isEnabled());
+
+    TempDir reports;
+    SaveReport(reports / "r.json", QStringLiteral("JSON (*.json)"));
+    const QJsonArray commands = ReadJson(reports / "r.json")[QStringLiteral("commands")].toArray();
+    ASSERT_EQ(commands.size(), 3);
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject c = commands[i].toObject();
+        EXPECT_EQ(c[QStringLiteral("result")].toString(), QStringLiteral("not run"));
+        EXPECT_TRUE(c[QStringLiteral("method")].isNull());
+        EXPECT_TRUE(c[QStringLiteral("ended")].isNull());
+        EXPECT_TRUE(c[QStringLiteral("items")].toArray().isEmpty());
+        EXPECT_EQ(c[QStringLiteral("notes")].toArray().at(0).toString(), boxes[i]);
+    }
+    EXPECT_EQ(commands[1].toObject()[QStringLiteral("summary")].toString(), QStringLiteral("not run: ") + why);
+    EXPECT_EQ(commands[2].toObject()[QStringLiteral("result")].toString(), QStringLiteral("completed"));
+    EXPECT_EQ(commands[2].toObject()[QStringLiteral("summary")].toString(), QStringLiteral("1 file destroyed, 2.0 KiB"));
+
+    SaveReport(reports / "r.csv", QStringLiteral("CSV (*.csv)"));
+    const QString csv = QString::fromStdString(ReadFile(reports / "r.csv"));
+    EXPECT_TRUE(csv.contains(QStringLiteral("Secure Delete Other,")) && csv.contains(QStringLiteral(",command,,,not run,0,")))
+        << csv.toStdString();
+
+    SaveReport(reports / "r.pdf", QStringLiteral("PDF (*.pdf)"));
+    if (RunCommand("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext is missing (Debian package poppler-utils)";
+    ASSERT_EQ(RunCommand("pdftotext " + reports / "r.pdf" + " " + reports / "r.txt"), 0);
+    const std::string text = ReadFile(reports / "r.txt");
+    EXPECT_NE(text.find("not run: No swap space"), std::string::npos) << text;
+    // The memory method is not claimed for a command that held nothing.
+    EXPECT_EQ(text.find("Memory was taken"), std::string::npos) << text;
+    EXPECT_EQ(text.find("held"), std::string::npos) << text;
+    EXPECT_NE(text.find("Every byte of each file was overwritten"), std::string::npos) << text;
+}
+
+// A drive that could not be wiped is explained in words, in the question,
+// the record and the report: a letter with no drive mounted, a drive
+// mounted read-only.
+TEST_F(RecordWindowTest, ADriveThatFailedIsExplainedInWords)
+{
+    TmpfsMount tmpfs("1M"), writable("1M");
+    if (!tmpfs.Available() || !writable.Available())
+        GTEST_SKIP() << tmpfs.SkipReason();
+    ASSERT_EQ(RunCommand("mount -o remount,ro " + tmpfs.Path()), 0);
+    drives->roots['D'] = writable.Path();
+    drives->roots['F'] = tmpfs.Path();
+    CSettings::Write(Setting::Drives2, "D!E!F!");
+    frame->OnCommand(ID_SECURE_EMPTY_SPACE);
+    ASSERT_EQ(errors.size(), 2) << errors.join(QLatin1Char('\n')).toStdString();
+    // The Working window never shows the line of another drive (D's last
+    // "Giving the space back ...") beside the question about this one.
+    EXPECT_EQ(workingLines, (QStringList{QString(), QString()}));
+    EXPECT_EQ(errors[0], QStringLiteral("E: no drive with this letter is mounted now, so its free space was not overwritten."));
+    EXPECT_TRUE(errors[1].startsWith(QStringLiteral("F: %1: the drive is mounted read-only").arg(QString::fromStdString(tmpfs.Path()))))
+        << errors[1].toStdString();
+    const QStringList rows = Rows(0);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_TRUE(rows[1].endsWith(QLatin1Char('|') + errors[0])) << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].endsWith(QLatin1Char('|') + errors[1])) << rows[2].toStdString();
+
+    TempDir reports;
+    SaveReport(reports / "d.json", QStringLiteral("JSON (*.json)"));
+    const QJsonArray items =
+        ReadJson(reports / "d.json")[QStringLiteral("commands")].toArray()[0].toObject()[QStringLiteral("items")].toArray();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[1].toObject()[QStringLiteral("message")].toString(), errors[0]);
+    EXPECT_EQ(items[2].toObject()[QStringLiteral("message")].toString(), errors[1]);
+}
+
+// The certificate of a session with many commands: no paragraph is split
+// between two pages, no line is drawn twice, and the PDF is written on a
+// worker thread while the progress box shows.
+TEST_F(RecordWindowTest, TheCertificateNeverSplitsAParagraphNorRepeatsALine)
+{
+    if (RunCommand("command -v pdftotext >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftotext is missing (Debian package poppler-utils)";
+    TempDir dir;
+    constexpr int kCommands = 30;
+    for (int i = 0; i < kCommands; ++i) {
+        const std::string file = dir / ("file-" + std::to_string(i) + ".txt");
+        WriteFile(file, std::string(100 + i, 'x'));
+        SetFileDialogHook([file](const FileDialogRequest&) { return QStringList{QString::fromStdString(file)}; });
+        confirmAnswers = {IDC_YES};
+        frame->OnCommand(ID_SECURE_DELETE_FILE);
+    }
+    ASSERT_EQ(frame->SessionRecord().CommandCount(), size_t(kCommands));
+
+    // Looked at from the GUI thread while the report is written.
+    QString during;
+    QTimer::singleShot(0, frame.get(), [&] {
+        for (auto* box : frame->findChildren<CProgressBox*>())
+            if (box->isVisible())
+                during = box->m_strText;
+    });
+    TempDir reports;
+    SaveReport(reports / "many.pdf", QStringLiteral("PDF (*.pdf)"));
+    EXPECT_EQ(during, QStringLiteral(" Writing the Report ..."));
+    ASSERT_TRUE(Exists(reports / "many.pdf"));
+
+    // The certificate's pages, each as its own text.
+    std::vector<std::string> pages;
+    for (int page = 1; page < 20; ++page) {
+        const std::string out = reports / ("page-" + std::to_string(page) + ".txt");
+        if (RunCommand("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) + " " + reports / "many.pdf"
+                       + " " + out + " 2>/dev/null") != 0)
+            break;
+        const std::string text = ReadFile(out);
+        if (text.find("certificate, page") == std::string::npos)
+            break;
+        pages.push_back(text);
+    }
+    ASSERT_GE(pages.size(), 2u) << "thirty commands should take the certificate past one page";
+    std::string all;
+    for (const std::string& page : pages)
+        all += page;
+    // Each command's row once: the result of each is there exactly once.
+    for (int i = 0; i < kCommands; ++i) {
+        const std::string result = "1 file destroyed, " + std::to_string(100 + i) + " bytes";
+        size_t count = 0;
+        for (size_t at = all.find(result); at != std::string::npos; at = all.find(result, at + 1))
+            ++count;
+        EXPECT_EQ(count, 1u) << result;
+    }
+    // The table's heading row once, not again on the next page.
+    size_t headings = 0;
+    for (size_t at = all.find("Started"); at != std::string::npos; at = all.find("Started", at + 1))
+        ++headings;
+    EXPECT_EQ(headings, 1u);
+    // A paragraph's first and last words stand on the same page.
+    const auto words = [](const QString& text) { return text.simplified().split(QLatin1Char(' ')); };
+    std::vector<QString> paragraphs;
+    for (const std::string& limit : ReportLimits())
+        paragraphs.push_back(QString::fromStdString(limit));
+    paragraphs.push_back(QString::fromStdString(MethodText(RecordMethod::Files)));
+    for (const QString& paragraph : paragraphs) {
+        const QStringList w = words(paragraph);
+        ASSERT_GE(w.size(), 6);
+        const std::string head = (w[0] + QLatin1Char(' ') + w[1] + QLatin1Char(' ') + w[2]).toStdString();
+        const std::string tail = (w[w.size() - 2] + QLatin1Char(' ') + w[w.size() - 1]).toStdString();
+        int headPage = -1, tailPage = -1;
+        for (size_t p = 0; p < pages.size(); ++p) {
+            const std::string flat = QString::fromStdString(pages[p]).simplified().toStdString();
+            if (flat.find(head) != std::string::npos)
+                headPage = int(p);
+            if (flat.find(tail) != std::string::npos)
+                tailPage = int(p);
+        }
+        EXPECT_GE(headPage, 0) << head;
+        EXPECT_EQ(headPage, tailPage) << paragraph.toStdString();
+    }
+}
+
+// Root saves a report in a shared sticky folder where another user planted
+// a link at the chosen name: the report is refused with a message and the
+// link's target, a root-only file, is never created or changed.
+TEST_F(RecordWindowTest, SaveReportNeverWritesThroughALinkAtTheChosenName)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "the planted link belongs to another user only when root can make it so";
+    TempDir files, shared, rootOnly;
+    ASSERT_EQ(chmod(shared.Path().c_str(), 01777), 0);
+    ASSERT_EQ(chmod(rootOnly.Path().c_str(), 0700), 0);
+    WriteFile(files / "one.txt", "one");
+    SetFileDialogHook([&](const FileDialogRequest&) { return QStringList{QString::fromStdString(files / "one.txt")}; });
+    confirmAnswers = {IDC_YES};
+    frame->OnCommand(ID_SECURE_DELETE_FILE);
+
+    const std::string planted = shared / "report.json";
+    const std::string target = rootOnly / "cron-job";
+    ASSERT_EQ(symlink(target.c_str(), planted.c_str()), 0);
+    ASSERT_EQ(lchown(planted.c_str(), 65534, 65534), 0);
+    for (const char* name : {"report.json", "report.pdf"}) {
+        if (std::string(name) == "report.pdf")
+            ASSERT_EQ(rename(planted.c_str(), (shared / name).c_str()), 0);
+        boxes.clear();
+        SaveReport(shared / name, QStringLiteral("JSON (*.json)"));
+        ASSERT_EQ(boxes.size(), 1) << name;
+        EXPECT_TRUE(boxes[0].contains(QStringLiteral("symbolic link"))) << boxes[0].toStdString();
+        EXPECT_FALSE(Exists(target)) << "written through the link";
+        char buffer[4096] = {};
+        ASSERT_EQ(readlink((shared / name).c_str(), buffer, sizeof buffer - 1), ssize_t(target.size()));
+        EXPECT_EQ(std::string(buffer), target);
+    }
+    // Another name in the same folder is written, by the user alone.
+    SaveReport(shared / "mine.json", QStringLiteral("JSON (*.json)"));
+    struct stat st {};
+    ASSERT_EQ(lstat((shared / "mine.json").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(ListingOrder(shared.Path()).size(), 2u) << "no temporary file is left behind";
+}
+
+// The sweep by preferences with one location missing sweeps the others:
+// it ran. The missing one is named in the record and the report, and the
+// command is not called "not run" though it found nothing.
+TEST_F(RecordWindowTest, APreferenceSweepNamesAMissingLocationAndSweepsTheOthers)
+{
+    TempDir temp;
+    WriteFile(temp / "keep.txt", "not a match");
+    const std::string missing = temp / "gone";
+    CSettings::WriteBool(Setting::All, false);
+    CSettings::Write(Setting::TemporaryPath, temp.Path());
+    CSettings::Write(Setting::OtherPath, missing);
+    CSettings::Write(Setting::FileTypes, "*.tmp!");
+    frame->OnCommand(ID_SECURE_DELETE_PREFERENCES);
+    const QString why = QStringLiteral("Other Path %1 could not be swept: it does not exist.").arg(QString::fromStdString(missing));
+    EXPECT_EQ(boxes, QStringList{why});
+    EXPECT_EQ(Rows(0), (QStringList{why, QStringLiteral("nothing destroyed")}));
+    EXPECT_TRUE(Heading(0).contains(QStringLiteral(", took "))) << Heading(0).toStdString();
+    EXPECT_TRUE(frame->Action(ID_FILE_SAVE_REPORT)->isEnabled());
+    TempDir reports;
+    SaveReport(reports / "p.json", QStringLiteral("JSON (*.json)"));
+    const QJsonObject command = ReadJson(reports / "p.json")[QStringLiteral("commands")].toArray()[0].toObject();
+    EXPECT_EQ(command[QStringLiteral("result")].toString(), QStringLiteral("completed"));
+    EXPECT_EQ(command[QStringLiteral("notes")].toArray().at(0).toString(), why);
+    EXPECT_EQ(ReadFile(temp / "keep.txt"), "not a match");
 }

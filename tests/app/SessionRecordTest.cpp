@@ -28,14 +28,19 @@ ItemResult Memory(uint64_t size) { return test::MakeItem(ItemKind::Memory, "", s
 
 } // namespace
 
-TEST(SessionRecordText, SizesReadInDecimalUnitsWithOneDecimal)
+// One formatter for every size the program writes: binary units, one
+// decimal below a hundred, never four digits; rates in the same units.
+TEST(SessionRecordText, SizesAndRatesReadInBinaryUnits)
 {
     const std::pair<uint64_t, const char*> cases[] = {
-        {0, "0 bytes"}, {1, "1 byte"}, {999, "999 bytes"}, {1000, "1.0 kB"}, {14200000, "14.2 MB"},
-        {999949, "999.9 kB"}, {999999, "1.0 MB"}, {7900000000ULL, "7.9 GB"}, {3000000000000ULL, "3.0 TB"},
+        {0, "0 bytes"}, {1, "1 byte"}, {1023, "1023 bytes"}, {1024, "1.0 KiB"}, {14200000, "13.5 MiB"},
+        {102348, "99.9 KiB"}, {102400, "100 KiB"}, {1023 * 1024, "1.0 MiB"}, {7900000000ULL, "7.4 GiB"},
+        {3000000000000ULL, "2.7 TiB"},
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(FormatSize(bytes), text) << bytes;
+    EXPECT_EQ(FormatRate(731e6), "697 MiB/s");
+    EXPECT_EQ(FormatRate(-1), "0 bytes/s");
 }
 
 TEST(SessionRecordText, SummariesSayWhatEachKindOfCommandDid)
@@ -52,12 +57,12 @@ TEST(SessionRecordText, SummariesSayWhatEachKindOfCommandDid)
     sweep.push_back(File("/t/b", 9, false, 11, "y"));
     const Case cases[] = {
         {{}, "nothing destroyed", "nothing destroyed"},
-        {sweep, "312 files destroyed, 14.3 MB; 2 left", "312 files destroyed, 2 left"},
+        {sweep, "312 files destroyed, 13.6 MiB; 2 left", "312 files destroyed, 2 left"},
         {{File("/a", 10, true)}, "1 file destroyed, 10 bytes", "1 file destroyed"},
         {{File("/a", 10, false, 0, "Not confirmed")}, "0 files destroyed; 1 left", "0 files destroyed, 1 left"},
         {{Drive("C: /", 3100000000ULL, true), Drive("E: /media/e", 0, false)},
-         "free space of 1 drive overwritten, 3.1 GB; 1 drive left", "free space of 1 drive overwritten, 1 drive left"},
-        {{Memory(7900000000ULL)}, "held 7.9 GB of memory", "held 7.9 GB of memory"},
+         "free space of 1 drive overwritten, 2.9 GiB; 1 drive left", "free space of 1 drive overwritten, 1 drive left"},
+        {{Memory(7900000000ULL)}, "held 7.4 GiB of memory", "held 7.4 GiB of memory"},
     };
     for (const Case& c : cases) {
         RecordCounts counts;

@@ -6,6 +6,7 @@
 #include "app/CTarnowickApp.h"
 #include "app/CommandIds.h"
 #include "app/ModalSeam.h"
+#include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"
 #include "wipe/CConfirm.h"
@@ -16,9 +17,11 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <deque>
 #include <sys/stat.h>
@@ -81,6 +84,57 @@ TEST(StartupTest, AnythingElsePrintsUsageAndExitsWithTwo)
         const QString err = QString::fromLocal8Bit(program.readAllStandardError());
         EXPECT_TRUE(err.contains(QStringLiteral("\nusage: tarnowick [FILE]\n"))) << err.toStdString();
     }
+}
+
+// An option neither the program nor the toolkit knows is a usage error
+// also without a display: the toolkit never gets to abort on it.
+TEST(StartupTest, AnUnknownOptionWithoutADisplayIsAUsageError)
+{
+    for (const char* platform : {"xcb", "wayland"}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":9999"));
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("nowhere-9999"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(TARNOWICK_BINARY), {QStringLiteral("--bogus")});
+        ASSERT_TRUE(program.waitForFinished(30000)) << platform;
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << platform;
+        EXPECT_EQ(program.exitCode(), 2) << platform;
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        EXPECT_TRUE(err.startsWith(QStringLiteral("tarnowick: unknown option --bogus\nusage: tarnowick [FILE]\n")))
+            << err.toStdString();
+    }
+}
+
+// SIGTERM while the start-up message "Cannot open ..." waits for OK: the
+// signal answers it, as it answers every question, and the program ends.
+TEST(StartupTest, ASignalAnswersTheStartUpMessage)
+{
+    test::TempDir dir;
+    SetModalHook({});
+    bool shown = false;
+    // Looked at once the message is on screen, from its own modal loop.
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        shown = box && box->text().startsWith(QStringLiteral("Cannot open "));
+        raise(SIGTERM);
+    });
+    // Should the signal not answer it, the test still ends.
+    QTimer rescue;
+    rescue.setSingleShot(true);
+    QObject::connect(&rescue, &QTimer::timeout, [] {
+        ADD_FAILURE() << "the message stayed after SIGTERM";
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            box->reject();
+    });
+    rescue.start(30000);
+    const int status = g_app->InitInstance(CommandLine::OpenDocument(dir / "missing.tarn"));
+    rescue.stop();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(StopRequested());
+    ClearStopRequest();
 }
 
 // --help and --version answer on standard output and need no display:

@@ -174,7 +174,7 @@ TEST_F(CliInstallTest, TheServicesCommandRunsTheInstalledProgramsSweep)
     EXPECT_TRUE(Exists(trash / "keep.txt"));
     // What reaches the journal: the summary, never a destroyed file's name.
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "Destroyed 1 file (3 B).\n");
+    EXPECT_EQ(run.err, "Destroyed 1 file (3 bytes).\n");
 }
 
 // The Debian package carries the command line with everything that goes

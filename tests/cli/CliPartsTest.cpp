@@ -112,8 +112,8 @@ TEST(CliTextTest, NamesReachTheTerminalWithoutControlsAndComeBackWhole)
 
 TEST(CliTextTest, SizesTimesAndCounts)
 {
-    EXPECT_EQ(FormatBytes(0), "0 B");
-    EXPECT_EQ(FormatBytes(1023), "1023 B");
+    EXPECT_EQ(FormatBytes(0), "0 bytes");
+    EXPECT_EQ(FormatBytes(1023), "1023 bytes");
     EXPECT_EQ(FormatBytes(1024), "1.0 KiB");
     EXPECT_EQ(FormatBytes(1536), "1.5 KiB");
     EXPECT_EQ(FormatBytes(1048575), "1.0 MiB");

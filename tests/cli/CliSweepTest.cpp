@@ -142,6 +142,7 @@ TEST_F(CliSweepTest, EachLocationSweepSaysWhenItsPathIsNotSet)
         EXPECT_EQ(unset.status, 2) << row.name;
         const JsonRun json = SplitJson(unset);
         EXPECT_TRUE(json.items.empty());
+        EXPECT_EQ(Str(json.summary, "result"), "not run") << row.name;
         ASSERT_EQ(json.summary.value(QStringLiteral("messages")).toArray().size(), 1);
         EXPECT_EQ(json.summary.value(QStringLiteral("messages")).toArray().at(0).toString().toStdString(), row.message);
         EXPECT_NE(unset.err.find(std::string("Tarnowick Parameters: ") + row.message), std::string::npos) << unset.err;
@@ -160,7 +161,60 @@ TEST_F(CliSweepTest, EachLocationSweepSaysWhenItsPathIsNotSet)
     ClearSettings();
     const CliResult nothing = RunCli({{"sweep", "preferences", "--json"}});
     EXPECT_EQ(nothing.status, 0);
+    EXPECT_EQ(Str(SplitJson(nothing).summary, "result"), "completed");
     EXPECT_EQ(Num(SplitJson(nothing).summary, "destroyed"), 0);
+}
+
+// A location that cannot be swept is named with the reason, never a quiet
+// "Destroyed 0 files": it does not exist, is a file, has a path too long,
+// or cannot be listed (as an ordinary user). The settings ask for what
+// cannot be done: status 2, for a dry run too.
+TEST_F(CliSweepTest, ALocationThatCannotBeSweptIsNamedWithTheReason)
+{
+    TempDir dir;
+    WriteFile(dir / "plain-file", "not a folder");
+    ASSERT_EQ(mkdir((dir / "closed").c_str(), 0700), 0);
+    WriteFile(dir / "closed/x.tmp", "kept");
+    struct Case {
+        std::string path;
+        const char* why;
+    };
+    const Case cases[] = {
+        {dir / "missing", "it does not exist"},
+        {dir / "plain-file", "it is not a folder"},
+        {"/" + std::string(5000, 'x'), "the path is too long"},
+    };
+    for (const Case& c : cases) {
+        ConfigureTemp(c.path);
+        const std::string said = "Temporary Path " + c.path + " could not be swept: " + c.why + ".";
+        for (const bool dryRun : {false, true}) {
+            std::vector<std::string> args = {"sweep", "temp", "--json"};
+            if (dryRun)
+                args.push_back("--dry-run");
+            const CliResult run = RunCli({args});
+            EXPECT_EQ(run.status, 2) << c.why << run.err;
+            const JsonRun json = SplitJson(run);
+            EXPECT_TRUE(json.items.empty());
+            ASSERT_EQ(json.summary.value(QStringLiteral("messages")).toArray().size(), 1) << run.out;
+            EXPECT_EQ(json.summary.value(QStringLiteral("messages")).toArray().at(0).toString().toStdString(), said);
+            EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        }
+        const CliResult text = RunCli({{"sweep", "temp"}});
+        EXPECT_EQ(text.err.find("Destroyed 0 files"), std::string::npos) << text.err;
+    }
+
+    // A folder this user may not list.
+    ConfigureTemp(dir / "closed");
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    std::string reason;
+    const std::string out = RunAsNobody([] {
+        const CliResult run = RunCli({{"sweep", "temp", "--json"}});
+        return std::to_string(run.status) + "\n" + run.err;
+    }, &reason);
+    if (out.empty())
+        GTEST_SKIP() << reason;
+    EXPECT_EQ(out, "2\nTarnowick Parameters: Temporary Path " + dir / "closed" + " could not be swept: you may not list it.\n");
+    EXPECT_EQ(ReadFile(dir / "closed/x.tmp"), "kept");
 }
 
 TEST_F(CliSweepTest, ThePreferenceSweepCoversTheMarkedDrivesAndNamesOneThatIsNotThere)
@@ -212,6 +266,7 @@ TEST_F(CliSweepTest, ASignalWhileAQuestionWaitsStopsTheSweepThere)
     EXPECT_EQ(result.status, 3);
     const JsonRun json = SplitJson(result);
     EXPECT_EQ(Str(json.summary, "stopped"), "signal");
+    EXPECT_EQ(Str(json.summary, "result"), "stopped");
     EXPECT_EQ(Str(json.summary, "signal"), "SIGTERM");
     EXPECT_EQ(Num(json.summary, "destroyed"), 0);
     EXPECT_EQ(ListingOrder(root).size(), 5u) << "a file was destroyed after the stop";

@@ -126,7 +126,7 @@ TEST_F(CliWipeTest, WithoutATerminalItRefusesUnlessToldYes)
     const CliResult done = RunCli({{"wipe", "-y", file}});
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_FALSE(Exists(file));
-    EXPECT_NE(done.err.find("Destroyed 1 file (10 B)."), std::string::npos) << done.err;
+    EXPECT_NE(done.err.find("Destroyed 1 file (10 bytes)."), std::string::npos) << done.err;
     EXPECT_EQ(done.out, "");
 }
 
@@ -212,7 +212,7 @@ TEST_F(CliWipeTest, OnATerminalEachFileIsConfirmedInTheWindowsWords)
     const CliResult result = terminal.Wait();
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err.find("Secure Delete File: " + files[3]), std::string::npos) << "asked after Yes To All";
-    EXPECT_NE(result.err.find("Destroyed 3 files (18 B)."), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Destroyed 3 files (18 bytes)."), std::string::npos) << result.err;
     EXPECT_TRUE(Exists(files[0]));
     EXPECT_FALSE(Exists(files[1]));
     EXPECT_FALSE(Exists(files[2]));

@@ -148,7 +148,7 @@ TEST(CWorking, ShowsTheFiguresOfTheFillOnALineOfItsOwn)
     FillStatus status{FillStatus::Filling, 'D', "/home", 0, 350ull << 30};
     window->Update(status);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !StatusLine(working).isEmpty(); }));
-    EXPECT_EQ(StatusLine(working), QStringLiteral("D: /home \u2014 0 B of 350 GiB"));
+    EXPECT_EQ(StatusLine(working), QStringLiteral("D: /home \u2014 0 bytes of 350 GiB"));
     EXPECT_GT(working->height(), small.height());
 
     // Many updates at once reach the window as the latest.
@@ -354,7 +354,7 @@ TEST(SecureEmptySpaceCommand, WipesTheChosenDriveUnderTheWorkingWindow)
     frame->OnCommand(ID_SECURE_EMPTY_SPACE);
     SetFillerWriteHook(nullptr);
     EXPECT_TRUE(workingUp) << "no Working window while the drive was filled";
-    EXPECT_TRUE(line.startsWith(QString::fromStdString("X: " + mount.Path()) + QStringLiteral(" \u2014 0 B of ")))
+    EXPECT_TRUE(line.startsWith(QString::fromStdString("X: " + mount.Path()) + QStringLiteral(" \u2014 0 bytes of ")))
         << line.toStdString();
     EXPECT_FALSE(Exists(stale)) << "drive X was not wiped";
     EXPECT_EQ(frame->Drives().GetDrive(), 3);

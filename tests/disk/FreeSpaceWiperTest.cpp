@@ -201,9 +201,11 @@ TEST_F(FreeSpaceWipe, AReadOnlyVolumeIsReportedWithItsLetter)
     EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 0);
     EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 0);
     ASSERT_EQ(host.questions.size(), 3u);
+    // The question says which drive and why, in words.
     for (const auto& q : host.questions) {
         EXPECT_EQ(q.kind, "disk");
-        EXPECT_EQ(q.first, "X");
+        EXPECT_EQ(q.first, "X: " + mount.Path()
+                               + ": the drive is mounted read-only, so nothing can be written to it (Read-only file system).");
     }
 }
 
@@ -261,7 +263,8 @@ TEST_F(FreeSpaceWipe, AHomeOnAnotherVolumeIsNoPlaceForTheFiller)
 
     EXPECT_EQ(WipeFreeSpace(op, kDriveX, X), 1);
     ASSERT_EQ(host.questions.size(), 1u);
-    EXPECT_EQ(host.questions[0].first, "X");
+    EXPECT_EQ(host.questions[0].first.rfind("X: " + mount.Path() + ": its root folder is not writable for you", 0), 0u)
+        << host.questions[0].first;
     EXPECT_TRUE(FillersIn(elsewhere.Path()).empty());
 }
 
@@ -371,7 +374,7 @@ TEST_F(FreeSpaceWipe, AMissingLetterIsReportedAndIgnoreGoesOn)
 
     SecureEmptySpace(op, "Q!X!");
     ASSERT_EQ(host.questions.size(), 1u);
-    EXPECT_EQ(host.questions[0].first, "Q");
+    EXPECT_EQ(host.questions[0].first, "Q: no drive with this letter is mounted now, so its free space was not overwritten.");
     EXPECT_FALSE(Exists(stale)) << "drive X was not wiped after Ignore";
     EXPECT_EQ(drives.current, 3);
     EXPECT_EQ(host.workingShown, 1);
@@ -396,7 +399,7 @@ TEST_F(FreeSpaceWipe, EachDriveIsRecordedWithWhatWasWrittenIntoIt)
     EXPECT_EQ(missing.kind, ItemKind::Drive);
     EXPECT_EQ(missing.path, "Q:");
     EXPECT_FALSE(missing.destroyed);
-    EXPECT_EQ(missing.message, "Q");
+    EXPECT_EQ(missing.message, "Q: no drive with this letter is mounted now, so its free space was not overwritten.");
     const ItemResult& wiped = host.records[1];
     EXPECT_EQ(wiped.kind, ItemKind::Drive);
     EXPECT_EQ(wiped.path, "X: " + mount.Path());
@@ -433,7 +436,7 @@ TEST_F(FreeSpaceWipe, EveryDriveIsRecordedWithWhatBecameOfIt)
     EXPECT_EQ(host.records[0].kind, ItemKind::Drive);
     EXPECT_EQ(host.records[0].path, "Q:");
     EXPECT_FALSE(host.records[0].destroyed);
-    EXPECT_EQ(host.records[0].message, "Q");
+    EXPECT_EQ(host.records[0].message, "Q: no drive with this letter is mounted now, so its free space was not overwritten.");
     EXPECT_EQ(host.records[1].kind, ItemKind::Drive);
     EXPECT_EQ(host.records[1].path, "X: " + mount.Path());
     EXPECT_TRUE(host.records[1].destroyed);

@@ -20,6 +20,24 @@ namespace {
 
 constexpr unsigned char kUntouched = 0x5A;
 
+// The list of swap areas the command reads: one swap file in use, or none,
+// so that the tests run alike on machines with and without swap.
+class SwapList {
+public:
+    explicit SwapList(bool withSwap)
+    {
+        std::string text = "Filename\t\t\t\tType\t\tSize\t\tUsed\t\tPriority\n";
+        if (withSwap)
+            text += "/swapfile                               file\t\t2097148\t\t0\t\t-2\n";
+        WriteFile(m_dir / "swaps", text);
+        SetSwapListPath(m_dir / "swaps");
+    }
+    ~SwapList() { SetSwapListPath(""); }
+
+private:
+    TempDir m_dir;
+};
+
 // Hands out blocks filled with kUntouched so that every byte the command
 // writes shows. Large blocks are lazily mapped: only the pages the command
 // writes become memory.
@@ -84,6 +102,7 @@ public:
 
 struct Fixture {
     Fixture() { FillWipeBuffer(buffer); alloc.host = &host; }
+    SwapList swaps{true};
     WipeBuffer buffer{};
     ScriptedHost host;
     FakeDriveTable drives;
@@ -217,6 +236,7 @@ TEST(SwapOvercommit, TheRecordComesAfterTheLastBlockIsGivenBack)
             throw std::bad_alloc();
         }
     } host;
+    const SwapList swaps(true);
     WipeBuffer buffer{};
     FillWipeBuffer(buffer);
     FakeDriveTable drives;
@@ -228,6 +248,38 @@ TEST(SwapOvercommit, TheRecordComesAfterTheLastBlockIsGivenBack)
     ExpectReleasedInOrder(alloc, 3, 1024, 1024);
     EXPECT_EQ(host.freedAtRecord, 3u + 1024u + 1024u);
     EXPECT_EQ(host.workingAlive, 0);
+}
+
+// Without swap nothing can be pushed out: the user is told so, not a block
+// is taken, and nothing is recorded as held.
+TEST(SwapOvercommit, WithoutSwapNothingIsTakenAndTheUserIsToldWhy)
+{
+    Fixture f;
+    const SwapList none(false);
+    EXPECT_FALSE(SwapConfigured());
+    OvercommitSwapfile(f.op, f.alloc);
+    EXPECT_TRUE(f.alloc.allocated.empty());
+    EXPECT_TRUE(f.host.records.empty());
+    ASSERT_EQ(f.host.Messages().size(), 1u);
+    EXPECT_NE(f.host.Messages()[0].find("No swap space is configured"), std::string::npos);
+    EXPECT_EQ(f.host.workingAlive, 0) << "no Working window for a command that does nothing";
+}
+
+// The list as the kernel writes it: a heading alone means no swap; a list
+// that cannot be read leaves the command as it was.
+TEST(SwapOvercommit, TheSwapListIsReadAsTheKernelWritesIt)
+{
+    {
+        const SwapList with(true);
+        EXPECT_TRUE(SwapConfigured());
+    }
+    {
+        const SwapList without(false);
+        EXPECT_FALSE(SwapConfigured());
+    }
+    SetSwapListPath("/nonexistent/swaps");
+    EXPECT_TRUE(SwapConfigured());
+    SetSwapListPath("");
 }
 
 } // namespace

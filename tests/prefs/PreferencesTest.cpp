@@ -62,6 +62,9 @@ protected:
             if (auto* box = qobject_cast<QMessageBox*>(&d)) {
                 m_messages << box->windowTitle() + QStringLiteral("|") + box->text();
                 EXPECT_EQ(box->icon(), QMessageBox::Warning);
+                // A question is answered as the test says.
+                if (box->standardButtons() & QMessageBox::Yes)
+                    return int(m_questionAnswer);
                 return int(QMessageBox::Ok);
             }
             auto* dlg = qobject_cast<CPreferences*>(&d);
@@ -134,6 +137,7 @@ protected:
     test::TempDir m_dir;
     test::FakeDriveTable m_drives;
     QStringList m_messages;
+    QMessageBox::StandardButton m_questionAnswer = QMessageBox::No;
     std::function<int(CPreferences&)> m_script;
 };
 
@@ -449,7 +453,6 @@ TEST_F(PreferencesTest, AddNormalisesRefusesAndSelects)
         {"~*.tmp", nullptr, "~*.tmp"},
         {"~*.html", "~*.html invalid", "~*.html"},
         {"~ab", nullptr, "*.~ab"},
-        {"*.*", nullptr, "*.*"},
         {"", nullptr, "*."},
         {"a!b", "*.a!b invalid", "a!b"},
     };
@@ -825,4 +828,33 @@ TEST_F(PreferencesTest, APathThatIsNotUtf8SurvivesOkUnchanged)
     });
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(u'\n').toStdString();
     EXPECT_EQ(CSettings::Read(Setting::OtherPath), exact);
+}
+
+// "*" becomes "*.*", which matches every file: it is added only after a
+// question, which the user can answer No. Other types ask nothing.
+TEST_F(PreferencesTest, ATypeThatMatchesEveryFileIsAddedOnlyWhenConfirmed)
+{
+    auto dlg = Open();
+    CFileTypeCombo* combo = Combo(*dlg);
+    const QString question = QStringLiteral(
+        "Tarnowick Parameters|*.* matches every file, whatever its name. A sweep with it destroys every file in its "
+        "location, and with All Directories every file on the marked drives.\n\nAdd *.*?");
+    m_questionAnswer = QMessageBox::No;
+    TypeAndPress(*dlg, QStringLiteral("*"), "IDC_ADD");
+    EXPECT_EQ(m_messages, QStringList{question});
+    EXPECT_EQ(combo->count(), 0) << "answered No: nothing added";
+
+    m_messages.clear();
+    TypeAndPress(*dlg, QStringLiteral("tmp"), "IDC_ADD");
+    EXPECT_TRUE(m_messages.isEmpty()) << "a type that matches some files asks nothing";
+
+    m_questionAnswer = QMessageBox::Yes;
+    TypeAndPress(*dlg, QStringLiteral("*.*"), "IDC_ADD");
+    EXPECT_EQ(m_messages, QStringList{question}) << "asked once";
+    EXPECT_EQ(combo->Entries(), (QStringList{QStringLiteral("*.*"), QStringLiteral("*.tmp")}));
+
+    // Already in the list: refused as ever, without the question.
+    m_messages.clear();
+    TypeAndPress(*dlg, QStringLiteral("*"), "IDC_ADD");
+    EXPECT_EQ(m_messages, QStringList{Message(QStringLiteral("*.* Already Used"))});
 }

@@ -120,13 +120,16 @@ TEST_F(LocationSweepsTest, CounterShowsTheBoxThroughBothPasses)
     EXPECT_EQ(host.progress.steps, 10);
     EXPECT_EQ(ListingOrder(temp.Path()), std::vector<std::string>{"keep.txt"});
 
-    // A path that cannot be listed: both phases with a range of 0.
+    // A path that cannot be listed: the user is told which location and
+    // why before any pass, and no box comes up for a command that did not
+    // run.
     ScriptedHost fresh;
     Operation o(buffer, fresh, drives);
     CSettings::Write(Setting::OtherPath, temp / "missing");
     SecureDeleteOther(o);
-    EXPECT_EQ(fresh.progress.events, (Events{"create", "scanning", "range 0", "deleting", "destroy"}));
-    EXPECT_TRUE(fresh.questions.empty());
+    EXPECT_TRUE(fresh.progress.events.empty());
+    EXPECT_TRUE(o.m_bEndedBeforeStart);
+    EXPECT_EQ(fresh.Messages(), std::vector<std::string>{"Other Path " + temp / "missing" + " could not be swept: it does not exist."});
 }
 
 // A dry run makes the counting pass alone: every match is listed with its

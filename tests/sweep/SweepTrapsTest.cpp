@@ -311,3 +311,35 @@ TEST_F(SweepTrapsTest, TreeDeeperThanTheDescriptorLimitIsSweptCompletely)
 }
 
 } // namespace
+
+// A folder the user may not list is named in the record as left, with the
+// reason; what is in it is not reached, and the rest of the sweep goes on.
+TEST_F(SweepTrapsTest, ASubfolderThatCannotBeListedIsNamedAsLeft)
+{
+    ASSERT_EQ(mkdir((root + "/closed").c_str(), 0700), 0);
+    WriteFile(root + "/closed/inside.tmp", "not reachable");
+    WriteFile(root + "/open.tmp", "nobody's own");
+    Chown(root, NobodyUid(), NobodyGid());
+    Chown(root + "/open.tmp", NobodyUid(), NobodyGid());
+    std::string reason;
+    const std::string records = RunAsNobody([this] {
+        ScriptedHost host;
+        FakeDriveTable drives;
+        WipeBuffer buffer;
+        FillWipeBuffer(buffer);
+        Operation op(buffer, host, drives);
+        SweepDirectory(op, root, kSweepDeleting, nullptr, false);
+        std::ostringstream out;
+        for (const ItemResult& r : host.records)
+            out << int(r.kind) << "|" << r.path << "|" << r.destroyed << "|" << r.cause << "|" << r.message << "\n";
+        return out.str();
+    }, &reason);
+    if (records.empty())
+        GTEST_SKIP() << reason;
+    const std::string folder = std::to_string(int(ItemKind::Folder)) + "|" + root
+        + "/closed|0|5|This folder could not be listed; nothing in it was swept\n";
+    EXPECT_NE(records.find(folder), std::string::npos) << records;
+    EXPECT_NE(records.find("0|" + root + "/open.tmp|1|0|"), std::string::npos) << records;
+    EXPECT_FALSE(Exists(root + "/open.tmp"));
+    EXPECT_EQ(ReadFile(root + "/closed/inside.tmp"), "not reachable");
+}
