@@ -15,7 +15,7 @@ endif
 # qt6-tools-dev and qt6-l10n-tools: lupdate and lrelease for the
 # translations; qt6-translations-l10n: Qt's own texts in other languages).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
-            e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs lintian \
+            e2fsprogs util-linux coreutils desktop-file-utils appstream dpkg-dev btrfs-progs xfsprogs lintian \
             python3-nautilus libx11-dev xvfb dosfstools poppler-utils man-db systemd ansible-core \
             qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
 

@@ -7,6 +7,7 @@
 #include "app/OperationHost.h"
 #include "platform/DriveTable.h"
 #include "platform/FsKind.h"
+#include "platform/Scrub.h"
 
 #include <array>
 #include <atomic>
@@ -84,6 +85,10 @@ struct Operation {
         host.Warning(CopyOnWriteWarning(path, fsName));
     }
     bool m_bCopyOnWriteWarned = false;
+
+    // The volumes this command removed files from, whose journals are
+    // zeroed once when the command ends (root on ext4).
+    JournalScrubs m_journals;
 };
 
 } // namespace tw

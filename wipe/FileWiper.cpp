@@ -113,6 +113,7 @@ std::optional<FileException> Complete(Operation& op, WipeTarget& file, int dirfd
         return Failure(op, "closing", path, size, err);
     if (const int err = RemoveUnderRandomName(dirfd, name))
         return Failure(op, "removing", path, size, err);
+    op.m_journals.Note(dirfd);  // name scrubbing: the journal is zeroed when the command ends
 
     ItemResult item;
     item.path = path;
@@ -149,6 +150,7 @@ int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::str
     }
     if (auto failure = Complete(op, file, dirfd, name, path, progress))
         throw *failure;
+    ScrubDirectoryFreeSpace(dirfd);  // name scrubbing: the old name in the directory's free space
     return 1;
 }
 
@@ -323,6 +325,11 @@ int CWipeBatch::Finish()
         if (failed && !failure)
             failure = std::move(failed);
     }
+    // Name scrubbing: the old names in the free space of each directory
+    // the batch removed files from, once per directory.
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!flushError[i] && (i == 0 || files[i - 1]->dir != files[i]->dir))
+            ScrubDirectoryFreeSpace(files[i]->dir->Fd());
     if (failure)
         throw *failure;
     return result;
