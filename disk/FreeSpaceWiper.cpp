@@ -186,6 +186,16 @@ FileException CleanUpFailure(const CleanUp& c)
 
 } // namespace
 
+// Everything a command's fills could not reach, in one box at its end.
+void WarnOfWhatWasNotReached(Operation& op, const FreeSpaceCommand& command)
+{
+    std::string text = command.unreached.empty() ? std::string() : UnreachedSpaceWarning(command.unreached);
+    if (const std::string kept = KeptBackWarning(command); !kept.empty())
+        text += (text.empty() ? "" : "\n\n") + kept;
+    if (!text.empty())
+        op.host.Warning(text);
+}
+
 void SetFreeSpaceFilledHook(FreeSpaceFilledHook hook)
 {
     std::lock_guard lock(g_hookMutex);
@@ -216,7 +226,7 @@ std::string KeptBackWarning(const FreeSpaceCommand& command)
             + "\n";
         for (const std::string& drive : command.journalKept)
             text += "\n" + drive;
-        text += "\n\n" + tw::DiskWords::tr("Run Tarnowick as administrator (root) to overwrite it too.").toStdString();
+        text += "\n\n" + tw::DiskWords::tr("Run Tarnowick as administrator (root) to overwrite the journal too.").toStdString();
     }
     return text;
 }
@@ -354,12 +364,8 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
         gathered.keptBack.emplace_back(drive, keptBack);
     if (journalKept)
         gathered.journalKept.push_back(drive);
-    if (!command && !StopRequested()) {
-        if (!own.unreached.empty())
-            op.host.Warning(UnreachedSpaceWarning(own.unreached));
-        if (const std::string kept = KeptBackWarning(own); !kept.empty())
-            op.host.Warning(kept);
-    }
+    if (!command && !StopRequested())
+        WarnOfWhatWasNotReached(op, own);
     return 1;
 }
 
@@ -383,10 +389,8 @@ void SecureEmptySpace(Operation& op, const std::string& drives)
         const char letter = entry.front();
         answer = WipeFreeSpace(op, int(static_cast<unsigned char>(letter)) - 64, letter, &command);
     }
-    if (!command.unreached.empty() && !StopRequested())
-        op.host.Warning(UnreachedSpaceWarning(command.unreached));
-    if (const std::string kept = KeptBackWarning(command); !kept.empty() && !StopRequested())
-        op.host.Warning(kept);
+    if (!StopRequested())
+        WarnOfWhatWasNotReached(op, command);
 }
 
 void GiveBackLeftovers(IDriveTable& drives)

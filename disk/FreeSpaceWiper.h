@@ -52,6 +52,8 @@ std::string UnreachedSpaceWarning(const std::vector<std::pair<std::string, uint6
 // system keeps back for itself, journals that could not be overwritten.
 // Empty when there is nothing to say.
 std::string KeptBackWarning(const FreeSpaceCommand& command);
+// Both in one box, when there is anything to say.
+void WarnOfWhatWasNotReached(Operation& op, const FreeSpaceCommand& command);
 
 // Start-up: gives back what an earlier run that was killed left behind: an
 // ext4 reserve still lowered, and this user's named fillers in the root of

@@ -313,7 +313,7 @@ JournalScrubs::~JournalScrubs()
 void JournalScrubs::Note(int dirfd)
 {
     struct stat st;
-    if (geteuid() != 0 || fstat(dirfd, &st) != 0 || m_volumes.count(st.st_dev) || FamilyOf(dirfd) != FsFamily::Ext4)
+    if (m_scopes == 0 || geteuid() != 0 || fstat(dirfd, &st) != 0 || m_volumes.count(st.st_dev) || FamilyOf(dirfd) != FsFamily::Ext4)
         return;
     // The ioctl needs a descriptor opened for reading; root may open any
     // directory so.

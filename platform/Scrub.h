@@ -70,21 +70,28 @@ public:
     JournalScrubs(const JournalScrubs&) = delete;
     JournalScrubs& operator=(const JournalScrubs&) = delete;
 
-    // Notes the volume of the directory `dirfd`, which just lost a file.
+    // Notes the volume of the directory `dirfd`, which just lost a file,
+    // while a JournalScrubAtEnd of a command is in force.
     void Note(int dirfd);
     // Zeroes the journal of every noted volume, once.
     void ZeroAll();
     size_t Pending() const { return m_volumes.size(); }
 
 private:
+    friend class JournalScrubAtEnd;
+    int m_scopes = 0;                // JournalScrubAtEnd in force
     std::map<dev_t, int> m_volumes;  // volume -> descriptor of a directory on it
 };
 
 // Runs JournalScrubs::ZeroAll when the scope ends, however it ends.
 class JournalScrubAtEnd {
 public:
-    explicit JournalScrubAtEnd(JournalScrubs& scrubs) : m_scrubs(scrubs) {}
-    ~JournalScrubAtEnd() { m_scrubs.ZeroAll(); }
+    explicit JournalScrubAtEnd(JournalScrubs& scrubs) : m_scrubs(scrubs) { ++m_scrubs.m_scopes; }
+    ~JournalScrubAtEnd()
+    {
+        if (--m_scrubs.m_scopes == 0)
+            m_scrubs.ZeroAll();
+    }
     JournalScrubAtEnd(const JournalScrubAtEnd&) = delete;
     JournalScrubAtEnd& operator=(const JournalScrubAtEnd&) = delete;
 
