@@ -1023,6 +1023,18 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>Stopped before the drive was full</source>
         <translation>Angehalten, bevor das Laufwerk voll war</translation>
     </message>
+    <message>
+        <source>Free space that the file system keeps back for its own records was not overwritten: no program can write there while the drive is mounted.</source>
+        <translation>Freier Speicherplatz, den das Dateisystem für seine eigenen Verwaltungsdaten zurückhält, wurde nicht überschrieben: Solange das Laufwerk eingehängt ist, kann kein Programm dorthin schreiben.</translation>
+    </message>
+    <message>
+        <source>The journal of these drives was not overwritten; it may still hold the names of removed files and copies of small ones:</source>
+        <translation>Das Journal dieser Laufwerke wurde nicht überschrieben; es kann noch die Namen entfernter Dateien und Kopien kleiner Dateien enthalten:</translation>
+    </message>
+    <message>
+        <source>Run Tarnowick as administrator (root) to overwrite the journal too.</source>
+        <translation>Starten Sie Tarnowick als Administrator (root), um auch das Journal zu überschreiben.</translation>
+    </message>
 </context>
 <context>
     <name>tw::FsKind</name>
