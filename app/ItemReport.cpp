@@ -122,6 +122,8 @@ QJsonObject ItemToJson(const ItemResult& item)
     o.insert(QStringLiteral("result"), item.destroyed ? QStringLiteral("destroyed") : QStringLiteral("left"));
     o.insert(QStringLiteral("cause"), item.cause);
     o.insert(QStringLiteral("message"), EscapedText(item.message));
+    if (item.verified)
+        o.insert(QStringLiteral("verified"), true);
     return o;
 }
 

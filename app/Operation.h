@@ -86,6 +86,10 @@ struct Operation {
     }
     bool m_bCopyOnWriteWarned = false;
 
+    // Read every overwritten file back from the device before it is cut
+    // (tarnowick-cli --verify).
+    bool m_bVerify = false;
+
     // The volumes this command removed files from, whose journals are
     // zeroed once when the command ends (root on ext4).
     JournalScrubs m_journals;

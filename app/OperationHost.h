@@ -52,6 +52,7 @@ struct ItemResult {
     bool destroyed = false;  // true: gone (file), overwritten (free space), held (memory)
     int cause = 0;           // file error cause code when the item was left
     bool kept = false;       // left by the user's own answer (No, Cancel), not by a failure
+    bool verified = false;   // read back from the device and found to hold the pattern (--verify)
     std::string message;     // what the user was told about a left item
 };
 

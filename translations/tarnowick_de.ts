@@ -951,6 +951,10 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>Error flushing %1: %2 [ %3 ]</source>
         <translation>Fehler beim Schreiben von %1 auf das Gerät: %2 [ %3 ]</translation>
     </message>
+    <message>
+        <source>Error verifying %1: the device does not hold the pattern (%2) [ %3 ]</source>
+        <translation>Fehler beim Prüfen von %1: Das Gerät enthält nicht das Muster (%2) [ %3 ]</translation>
+    </message>
 </context>
 <context>
     <name>tw::FileWiper</name>
@@ -1573,6 +1577,9 @@ Options:
                           otherwise) or stop (Cancel Operation)
       --json              one JSON object per line on standard output: each
                           item&apos;s result, then a summary
+      --verify            read each overwritten file back from the device
+                          before it is cut; a file that does not hold the
+                          pattern there is an error
   -q, --quiet             no progress, no item lines, no summary text; errors
                           are still reported (with --json the summary stays)
   -h, --help              show this help and exit
@@ -1618,6 +1625,9 @@ Optionen:
       --json              ein JSON-Objekt pro Zeile auf der Standardausgabe:
                           das Ergebnis jedes Eintrags, dann eine
                           Zusammenfassung
+      --verify            jede überschriebene Datei vom Gerät zurücklesen,
+                          bevor sie gekürzt wird; eine Datei, die dort nicht
+                          das Muster enthält, ist ein Fehler
   -q, --quiet             kein Fortschritt, keine Eintragszeilen, kein Text der
                           Zusammenfassung; Fehler werden weiter gemeldet
                           (mit --json bleibt die Zusammenfassung)

@@ -7,6 +7,7 @@
 #include "platform/DirWalk.h"
 #include "platform/FileError.h"
 #include "platform/FsKind.h"
+#include "platform/ReadBack.h"
 #include "platform/WipeTarget.h"
 
 #include <QCoreApplication>
@@ -107,6 +108,10 @@ std::optional<FileException> Complete(Operation& op, WipeTarget& file, int dirfd
     const uint64_t size = file.Length();
     if (TruncateHook())
         TruncateHook()(file.Fd());
+    bool verified = false;  // read-back (--verify): the device holds the pattern
+    if (op.m_bVerify)
+        if (const int err = ReadBackMatches(file.Fd(), op.m_wipeBuffer.data(), op.m_wipeBuffer.size(), size, &verified))
+            return Failure(op, "verifying", path, size, err);
     if (const int err = file.Truncate())
         return Failure(op, "truncating", path, size, err);
     if (const int err = file.Close())
@@ -119,6 +124,7 @@ std::optional<FileException> Complete(Operation& op, WipeTarget& file, int dirfd
     item.path = path;
     item.size = size;
     item.destroyed = true;
+    item.verified = verified;
     op.host.Record(item);
     if (progress)
         progress->Step(1);
