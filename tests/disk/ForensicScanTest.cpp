@@ -10,6 +10,7 @@
 #include "app/CommandIds.h"
 #include "app/Operation.h"
 #include "disk/FreeSpaceWiper.h"
+#include "platform/Filler.h"
 #include "platform/Reserve.h"
 #include "platform/Scrub.h"
 #include "prefs/Settings.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -278,6 +280,44 @@ TEST(XfsReservePool, IsLoweredForTheFillAndRestoredAfterwardsAndAfterACrash)
     EXPECT_EQ(after, pool);
     close(fd);
     unsetenv("TARNOWICK_RUN_DIR");
+}
+
+// With the pool lowered, the last data written may find no room for the
+// file system's own blocks when it is flushed: the end of the filler is
+// given back until the flush succeeds, and the wipe ends as a success.
+TEST(XfsReservePool, AFlushThatFindsNoRoomDoesNotEndTheWipeAsAnError)
+{
+    LoopExt4Mount disk(300, "xfs");
+    if (!disk.Available())
+        GTEST_SKIP() << disk.SkipReason();
+    TempDir runDir;
+    setenv("TARNOWICK_RUN_DIR", (runDir / "run").c_str(), 1);
+    int failures = 1;
+    int flushes = 0;
+    SetFillerFlushHook([&](int fd) {
+        ++flushes;
+        if (failures > 0) {
+            --failures;
+            return ENOSPC;
+        }
+        return fdatasync(fd) == 0 ? 0 : errno;
+    });
+    WipeBuffer buffer{};
+    FillWipeBuffer(buffer);
+    ScriptedHost host;
+    FakeDriveTable drives;
+    drives.roots['E'] = disk.Path();
+    Operation op(buffer, host, drives);
+    SetDiscardAfterWipe(false);
+    const int result = WipeFreeSpace(op, 'E' - 64, 'E');
+    SetFillerFlushHook(nullptr);
+    unsetenv("TARNOWICK_RUN_DIR");
+    EXPECT_EQ(result, 1);
+    EXPECT_GE(flushes, 2) << "the flush was not tried again";
+    ASSERT_EQ(host.records.size(), 1u);
+    EXPECT_TRUE(host.records[0].destroyed) << host.records[0].message;
+    for (const auto& q : host.questions)
+        EXPECT_NE(q.kind, "disk") << q.first;
 }
 
 } // namespace
