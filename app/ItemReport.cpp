@@ -123,6 +123,8 @@ QJsonObject ItemToJson(const ItemResult& item)
     o.insert(QStringLiteral("result"), QString::fromLatin1(ResultName(item)));
     o.insert(QStringLiteral("cause"), item.cause);
     o.insert(QStringLiteral("message"), EscapedText(item.message));
+    if (item.verified)
+        o.insert(QStringLiteral("verified"), true);
     return o;
 }
 

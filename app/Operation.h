@@ -7,6 +7,7 @@
 #include "app/OperationHost.h"
 #include "platform/DriveTable.h"
 #include "platform/FsKind.h"
+#include "platform/Scrub.h"
 
 #include <array>
 #include <atomic>
@@ -105,6 +106,14 @@ struct Operation {
     // The drive letter of each volume (st_dev) a removed file lay on, found
     // once per command (0: the volume is no drive).
     std::map<uint64_t, char> m_driveOfVolume;
+
+    // Read every overwritten file back from the device before it is cut
+    // (tarnowick-cli --verify).
+    bool m_bVerify = false;
+
+    // The volumes this command removed files from, whose journals are
+    // zeroed once when the command ends (root on ext4).
+    JournalScrubs m_journals;
 };
 
 } // namespace tw

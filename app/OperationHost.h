@@ -60,6 +60,7 @@ struct ItemResult {
     char drive = 0;          // a removed file: the drive whose free-space wipe reaches the old copies, or 0
     int cause = 0;           // file error cause code when the item was left
     bool kept = false;       // left by the user's own answer (No, Cancel), not by a failure
+    bool verified = false;   // read back from the device and found to hold the pattern (--verify)
     std::string message;     // what the user was told about a left item
 };
 

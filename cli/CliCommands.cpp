@@ -226,6 +226,7 @@ int RunCli(const std::vector<std::string>& args)
     WipeBuffer buffer{};
     FillWipeBuffer(buffer);
     Operation op(buffer, host, drives);
+    op.m_bVerify = options.verify;
 
     try {
         switch (options.command) {

@@ -146,6 +146,8 @@ std::string ParseCommandLine(const std::vector<std::string>& args, CliOptions& o
             options.json = true;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
+        } else if (arg == "--verify") {
+            options.verify = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--version" || arg == "-V") {
@@ -199,6 +201,9 @@ std::string UsageText()
                "                          otherwise) or stop (Cancel Operation)\n"
                "      --json              one JSON object per line on standard output: each\n"
                "                          item's result, then a summary\n"
+               "      --verify            read each overwritten file back from the device\n"
+               "                          before it is cut; a file that does not hold the\n"
+               "                          pattern there is an error\n"
                "  -q, --quiet             no progress, no item lines, no summary text; errors\n"
                "                          are still reported (with --json the summary stays)\n"
                "  -h, --help              show this help and exit\n"

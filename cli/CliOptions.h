@@ -31,6 +31,7 @@ struct CliOptions {
     bool dryRun = false;
     bool json = false;
     bool quiet = false;
+    bool verify = false;                // read each overwritten file back from the device
     bool help = false;
     bool version = false;
     OnError onError = OnError::Default;

@@ -9,6 +9,7 @@
 #include "platform/FileError.h"
 #include "platform/Filler.h"
 #include "platform/Reserve.h"
+#include "platform/Scrub.h"
 #include "platform/StopSignal.h"
 #include "prefs/Settings.h"
 
@@ -20,6 +21,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <unistd.h>
 
 namespace tw {
 
@@ -170,6 +172,19 @@ CleanUp GiveBack(FillerFiles& fillers, std::optional<ReserveLift>& lift, FillRep
     CleanUp c;
     reporter.Phase(FillStatus::Flushing, written);
     c.flushError = fillers.Flush(&c.flushFailed);
+    // With the reserve lowered, the file system may find no room for the
+    // blocks its own bookkeeping needs to place the last data written: the
+    // flush fails for lack of space. The end of the last filler is given
+    // back, a megabyte at a time, until the rest reaches the device; those
+    // bytes were never placed, so nothing they would have covered is
+    // claimed as overwritten.
+    for (int attempt = 0; attempt < 64 && (c.flushError == ENOSPC || c.flushError == EDQUOT) && lift && lift->Lifted();
+         ++attempt) {
+        if (!fillers.ShrinkLast(uint64_t(1) << 20))
+            break;
+        c.flushFailed.clear();
+        c.flushError = fillers.Flush(&c.flushFailed);
+    }
     reporter.Phase(FillStatus::GivingBack, written);
     c.removeError = fillers.Remove(&c.removeFailed);
     lift.reset();
@@ -191,6 +206,16 @@ FileException CleanUpFailure(const CleanUp& c)
 
 } // namespace
 
+// Everything a command's fills could not reach, in one box at its end.
+void WarnOfWhatWasNotReached(Operation& op, const FreeSpaceCommand& command)
+{
+    std::string text = command.unreached.empty() ? std::string() : UnreachedSpaceWarning(command.unreached);
+    if (const std::string kept = KeptBackWarning(command); !kept.empty())
+        text += (text.empty() ? "" : "\n\n") + kept;
+    if (!text.empty())
+        op.host.Warning(text);
+}
+
 void SetFreeSpaceFilledHook(FreeSpaceFilledHook hook)
 {
     std::lock_guard lock(g_hookMutex);
@@ -200,6 +225,31 @@ void SetFreeSpaceFilledHook(FreeSpaceFilledHook hook)
 void SetFillUpdateInterval(std::chrono::milliseconds interval) { g_updateMilliseconds = interval.count(); }
 
 void SetDiscardAfterWipe(bool discard) { g_discard = discard; }
+
+std::string KeptBackWarning(const FreeSpaceCommand& command)
+{
+    std::string text;
+    if (!command.keptBack.empty()) {
+        text = tw::DiskWords::tr("Free space that the file system keeps back for its own records was not overwritten: "
+                                 "no program can write there while the drive is mounted.")
+                   .toStdString()
+            + "\n";
+        for (const auto& [drive, bytes] : command.keptBack)
+            text += "\n" + drive + " \u2014 " + FormatBytes(bytes);
+    }
+    if (!command.journalKept.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += tw::DiskWords::tr("The journal of these drives was not overwritten; it may still hold the names of "
+                                  "removed files and copies of small ones:")
+                    .toStdString()
+            + "\n";
+        for (const std::string& drive : command.journalKept)
+            text += "\n" + drive;
+        text += "\n\n" + tw::DiskWords::tr("Run Tarnowick as administrator (root) to overwrite the journal too.").toStdString();
+    }
+    return text;
+}
 
 std::string UnreachedSpaceWarning(const std::vector<std::pair<std::string, uint64_t>>& unreached)
 {
@@ -239,7 +289,14 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
 
     const std::string chunk = RepeatBuffer(op.m_wipeBuffer, kFillChunk / kWipeBufferSize);
 
-    lift.emplace(fillers.Device());
+    // btrfs keeps small files inside metadata blocks, and the old copies of
+    // those blocks stay in the metadata block groups. Moving the metadata
+    // to new block groups gives the old ones back as free space, which the
+    // fill then overwrites. Only root may; elsewhere nothing happens.
+    if (geteuid() == 0 && FamilyOf(fillers.DirectoryFd()) == FsFamily::Btrfs)
+        RelocateBtrfsMetadata(fillers.DirectoryFd());
+
+    lift.emplace(fillers.Device(), fillers.DirectoryFd());
     VolumeSpace space;
     SpaceOf(fillers.DirectoryFd(), &space);
     FillReporter reporter(command ? command->working : nullptr, cLetter, root, space.fillable);
@@ -277,7 +334,17 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
 
     // Full. What is still free now is what this user may not write.
     VolumeSpace full;
-    const uint64_t unreached = SpaceOf(fillers.DirectoryFd(), &full) == 0 ? full.adminOnly : 0;
+    uint64_t unreached = SpaceOf(fillers.DirectoryFd(), &full) == 0 ? full.adminOnly : 0;
+    // XFS shows no free space to anyone once the fill is done, but keeps
+    // blocks back for its own records: what its allocation groups still
+    // hold free. With the reserve pool lowered (root) that is all no fill
+    // can reach; an ordinary user's fill leaves the pool as well, which an
+    // administrator's fill reaches.
+    uint64_t keptBack = XfsFreeBytes(fillers.DirectoryFd());
+    if (keptBack > 0 && geteuid() != 0) {
+        unreached += keptBack;
+        keptBack = 0;
+    }
     {
         std::unique_lock lock(g_hookMutex);
         if (FreeSpaceFilledHook hook = g_filledHook) {
@@ -292,6 +359,21 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
         RecordDrive(op, drive, outcome.bytes, false, e.m_cause, e.what());
         throw e;
     }
+    // What the journal or log still holds: copies of directory blocks (the
+    // names of removed files) and of small files. ext4's journal is zeroed
+    // by the kernel (root only); XFS's log is a ring that new records of
+    // our own push round once.
+    bool journalKept = false;
+    switch (FamilyOf(fillers.DirectoryFd())) {
+    case FsFamily::Ext4:
+        journalKept = ZeroJournal(fillers.DirectoryFd()) == EPERM;
+        break;
+    case FsFamily::Xfs:
+        WrapXfsLog(fillers.DirectoryFd(), [] { return StopRequested(); });
+        break;
+    default:
+        break;
+    }
     // A solid-state drive still holds the blocks the fillers had, and
     // whatever it remapped; discarding the free space lets it drop them.
     // Where the device or the user's rights do not allow it, nothing is lost.
@@ -299,12 +381,16 @@ int WipeFreeSpace(Operation& op, int nDrive, char cLetter, FreeSpaceCommand* com
         DiscardFreeSpace(fillers.DirectoryFd(), nullptr);
 
     RecordDrive(op, drive, outcome.bytes, true, causeNone, "");
-    if (unreached > 0) {
-        if (command)
-            command->unreached.emplace_back(drive, unreached);
-        else if (!StopRequested())
-            op.host.Warning(UnreachedSpaceWarning({{drive, unreached}}));
-    }
+    FreeSpaceCommand own;
+    FreeSpaceCommand& gathered = command ? *command : own;
+    if (unreached > 0)
+        gathered.unreached.emplace_back(drive, unreached);
+    if (keptBack > 0)
+        gathered.keptBack.emplace_back(drive, keptBack);
+    if (journalKept)
+        gathered.journalKept.push_back(drive);
+    if (!command && !StopRequested())
+        WarnOfWhatWasNotReached(op, own);
     return 1;
 }
 
@@ -328,8 +414,8 @@ void SecureEmptySpace(Operation& op, const std::string& drives)
         const char letter = entry.front();
         answer = WipeFreeSpace(op, int(static_cast<unsigned char>(letter)) - 64, letter, &command);
     }
-    if (!command.unreached.empty() && !StopRequested())
-        op.host.Warning(UnreachedSpaceWarning(command.unreached));
+    if (!StopRequested())
+        WarnOfWhatWasNotReached(op, command);
 }
 
 void GiveBackLeftovers(IDriveTable& drives)

@@ -20,6 +20,12 @@ struct FreeSpaceCommand {
     // Free space an ordinary user's fill could not reach because the file
     // system keeps it for the administrator: drive ("D: /home") and bytes.
     std::vector<std::pair<std::string, uint64_t>> unreached;
+    // Free space no fill reaches while the volume is mounted (what XFS keeps
+    // back for its own metadata): drive and bytes.
+    std::vector<std::pair<std::string, uint64_t>> keptBack;
+    // Drives whose journal could not be overwritten (ext4, as an ordinary
+    // user): it may still hold copies of names and small files.
+    std::vector<std::string> journalKept;
 };
 
 // Wipes the free space of drive `nDrive` (1 = A) with the pattern of
@@ -42,6 +48,12 @@ void SecureEmptySpace(Operation& op, const std::string& drives);
 
 // The warning about free space kept for the administrator.
 std::string UnreachedSpaceWarning(const std::vector<std::pair<std::string, uint64_t>>& unreached);
+// The warning about what a fill could not reach beyond that: space the file
+// system keeps back for itself, journals that could not be overwritten.
+// Empty when there is nothing to say.
+std::string KeptBackWarning(const FreeSpaceCommand& command);
+// Both in one box, when there is anything to say.
+void WarnOfWhatWasNotReached(Operation& op, const FreeSpaceCommand& command);
 
 // Start-up: gives back what an earlier run that was killed left behind: an
 // ext4 reserve still lowered, and this user's named fillers in the root of

@@ -58,6 +58,9 @@ QString OperationText(const std::string& operation)
         return QCoreApplication::translate("tw::FileError", "Error removing %1: %2 [ %3 ]");
     if (operation == "flushing")
         return QCoreApplication::translate("tw::FileError", "Error flushing %1: %2 [ %3 ]");
+    if (operation == "verifying")
+        return QCoreApplication::translate("tw::FileError",
+                                           "Error verifying %1: the device does not hold the pattern (%2) [ %3 ]");
     // Any other operation is named as the program names it.
     return QStringLiteral("Error ") + QString::fromStdString(operation) + QStringLiteral(" %1: %2 [ %3 ]");
 }

@@ -446,6 +446,21 @@ int FillerFiles::Flush(std::string* failed)
     return first;
 }
 
+bool FillerFiles::ShrinkLast(uint64_t bytes)
+{
+    auto last = m_files.rbegin();
+    while (last != m_files.rend() && last->size == 0)
+        ++last;
+    if (last == m_files.rend())
+        return false;
+    File& file = *last;
+    const unsigned long long size = file.size > bytes ? file.size - bytes : 0;
+    if (ftruncate(file.fd, off_t(size)) != 0)
+        return false;
+    file.size = size;
+    return true;
+}
+
 int FillerFiles::Remove(std::string* failed)
 {
     int first = 0;

@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -68,6 +69,11 @@ public:
     // Pushes everything written to the device: 0 or the first errno, with
     // the filler's name for the user in `failed`.
     int Flush(std::string* failed);
+
+    // Gives back the last `bytes` of the newest filler (all of it when it is
+    // smaller), for a flush that found no room for the file system's own
+    // blocks. False when there is nothing left to give back.
+    bool ShrinkLast(uint64_t bytes);
 
     // Cuts every filler to zero length, closes and removes it, going on past
     // failures: 0 or the first errno, with the filler's name in `failed`.

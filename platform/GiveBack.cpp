@@ -3,6 +3,7 @@
 // that a signal handler can walk it without locks or allocation.
 #include "platform/GiveBack.h"
 
+#include "platform/Reserve.h"
 #include "platform/StopSignal.h"
 
 #include <atomic>
@@ -32,6 +33,8 @@ struct ReserveSlot {
     std::atomic<int> state{kFree};
     char path[256] = {};
     char value[32] = {};
+    int fd = -1;                   // an XFS pool: restored through this volume's descriptor
+    unsigned long long blocks = 0; // to this many blocks
 };
 
 // A FAT volume of 2 TiB takes 512 fillers of 4 GiB; the table has room for
@@ -109,6 +112,24 @@ int HoldReserve(const char* path, const char* value)
             slot.state.store(kFree);
             return -1;
         }
+        slot.fd = -1;
+        g_held.fetch_add(1);
+        slot.state.store(kHeld, std::memory_order_release);
+        return i;
+    }
+    return -1;
+}
+
+int HoldXfsReserve(int fd, unsigned long long blocks)
+{
+    for (int i = 0; i < kReserveSlots; ++i) {
+        int expected = kFree;
+        if (!g_reserves[i].state.compare_exchange_strong(expected, kFilling))
+            continue;
+        ReserveSlot& slot = g_reserves[i];
+        slot.path[0] = '\0';
+        slot.fd = fd;
+        slot.blocks = blocks;
         g_held.fetch_add(1);
         slot.state.store(kHeld, std::memory_order_release);
         return i;
@@ -141,6 +162,10 @@ void GiveBackNow()
     for (ReserveSlot& slot : g_reserves) {
         if (slot.state.load(std::memory_order_acquire) != kHeld)
             continue;
+        if (slot.fd >= 0) {
+            RestoreXfsReserveNow(slot.fd, slot.blocks);
+            continue;
+        }
         const int fd = open(slot.path, O_WRONLY | O_CLOEXEC);
         if (fd >= 0) {
             [[maybe_unused]] const ssize_t n = write(fd, slot.value, std::strlen(slot.value));

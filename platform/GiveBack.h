@@ -21,6 +21,9 @@ void ReleaseFiller(int slot);
 // Registers a lowered ext4 reserve: `value` is written to the sysfs file
 // `path` to restore it. Returns a slot or -1.
 int HoldReserve(const char* path, const char* value);
+// Registers a lowered XFS reserve pool: restored to `blocks` through the
+// descriptor `fd` (of the volume; kept open by the caller while held).
+int HoldXfsReserve(int fd, unsigned long long blocks);
 void ReleaseReserve(int slot);
 
 // How many fillers and reserves are registered now.

@@ -6,6 +6,10 @@
 #include "platform/Reserve.h"
 
 #include "platform/GiveBack.h"
+#include "platform/Scrub.h"
+
+#include <linux/types.h>
+#include <sys/ioctl.h>
 
 #include <cctype>
 #include <cerrno>
@@ -29,6 +33,14 @@ namespace tw {
 namespace {
 
 constexpr char kRecordPrefix[] = "reserve-";
+
+// XFS_IOC_SET_RESBLKS and XFS_IOC_GET_RESBLKS, as the kernel defines them.
+struct XfsReserve {
+    __u64 blocks;
+    __u64 available;
+};
+constexpr unsigned long kXfsSetReserve = _IOWR('X', 114, XfsReserve);
+constexpr unsigned long kXfsGetReserve = _IOR('X', 115, XfsReserve);
 
 bool ReadSmallFile(const std::string& path, std::string& text)
 {
@@ -109,8 +121,25 @@ std::set<std::string> MountIdsOf(dev_t device)
     return ids;
 }
 
+// Where `device` is mounted (the first mount listed), "" when it is not.
+std::string MountPointOf(dev_t device)
+{
+    std::ifstream in("/proc/self/mountinfo");
+    const std::string want = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, dev, root, mountPoint;
+        if (fields >> id >> parent >> dev >> root >> mountPoint && dev == want && root == "/"
+            && mountPoint.find('\\') == std::string::npos)
+            return mountPoint;
+    }
+    return {};
+}
+
 // What a record holds.
 struct Record {
+    bool xfs = false;  // the XFS reserve pool, else ext4's reserved clusters
     unsigned maj = 0, min = 0;
     std::string name;
     std::string value;
@@ -119,7 +148,7 @@ struct Record {
 
 std::string FormatRecord(const Record& r)
 {
-    std::string text = "device=" + std::to_string(r.maj) + ":" + std::to_string(r.min) + "\nname=" + r.name
+    std::string text = std::string(r.xfs ? "kind=xfs\n" : "") + "device=" + std::to_string(r.maj) + ":" + std::to_string(r.min) + "\nname=" + r.name
         + "\nreserved_clusters=" + r.value + "\nmounts=";
     bool first = true;
     for (const std::string& id : r.mounts) {
@@ -139,7 +168,9 @@ bool ParseRecord(const std::string& text, Record& r)
         if (eq == std::string::npos)
             continue;
         const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-        if (key == "device") {
+        if (key == "kind") {
+            r.xfs = value == "xfs";
+        } else if (key == "device") {
             device = std::sscanf(value.c_str(), "%u:%u", &r.maj, &r.min) == 2;
         } else if (key == "name") {
             r.name = value;
@@ -184,6 +215,18 @@ bool ApplyRecord(const Record& r)
         sameMount = sameMount || r.mounts.count(id) > 0;
     if (!sameMount)
         return false;
+    if (r.xfs) {
+        const std::string mountPoint = MountPointOf(device);
+        const int fd = mountPoint.empty() ? -1 : open(mountPoint.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        struct stat st;
+        unsigned long long blocks = 0;
+        const bool apply = fstat(fd, &st) == 0 && st.st_dev == device && XfsReserveOf(fd, &blocks) && blocks == 0;
+        const bool done = apply && RestoreXfsReserveNow(fd, std::strtoull(r.value.c_str(), nullptr, 10)) == 0;
+        close(fd);
+        return done;
+    }
     std::string current;
     const std::string path = ReserveFileFor(r.name);
     if (!ReadSmallFile(path, current) || current != "0")
@@ -264,25 +307,33 @@ std::string ReserveFileOf(dev_t device)
     return access(path.c_str(), F_OK) == 0 ? path : std::string();
 }
 
-ReserveLift::ReserveLift(dev_t device)
+ReserveLift::ReserveLift(dev_t device, int fd)
 {
     const std::string name = KernelName(device);
     if (!SafeName(name))
         return;
     const std::string path = ReserveFileFor(name);
     std::string current;
-    if (!ReadSmallFile(path, current) || !AllDigits(current))
+    unsigned long long pool = 0;
+    const bool xfs = fd >= 0 && FamilyOf(fd) == FsFamily::Xfs;
+    if (xfs) {
+        // Only root may ask for the pool, let alone change it.
+        if (!XfsReserveOf(fd, &pool))
+            return;
+        current = std::to_string(pool);
+    } else if (!ReadSmallFile(path, current) || !AllDigits(current)) {
         return;
+    }
     // Only who may change the reserve goes on, and only such a user may
     // write the record directory under /run.
-    if (access(path.c_str(), W_OK) != 0)
+    if (!xfs && access(path.c_str(), W_OK) != 0)
         return;
     const int dirfd = OpenRecordDirectory();
     if (dirfd < 0)
         return;
     const std::string recordName = RecordName(device);
-    const int fd = LockRecord(dirfd, recordName, true);
-    if (fd < 0) {
+    const int recordFd = LockRecord(dirfd, recordName, true);
+    if (recordFd < 0) {
         close(dirfd);
         return;
     }
@@ -292,7 +343,7 @@ ReserveLift::ReserveLift(dev_t device)
     // 0 there now is that fill's doing.
     Record left;
     std::string original = current;
-    if (ParseRecord(ReadAll(fd), left) && left.name == name && current == "0") {
+    if (ParseRecord(ReadAll(recordFd), left) && left.xfs == xfs && left.name == name && current == "0") {
         bool sameMount = false;
         for (const std::string& id : MountIdsOf(device))
             sameMount = sameMount || left.mounts.count(id) > 0;
@@ -301,19 +352,24 @@ ReserveLift::ReserveLift(dev_t device)
     }
 
     Record record;
+    record.xfs = xfs;
     record.maj = major(device);
     record.min = minor(device);
     record.name = name;
     record.value = original;
     record.mounts = MountIdsOf(device);
     const std::string text = FormatRecord(record);
-    const bool recorded = original != "0" && ftruncate(fd, 0) == 0
-        && pwrite(fd, text.data(), text.size(), 0) == ssize_t(text.size()) && fsync(fd) == 0;
-    if (!recorded || !WriteSmallFile(path, "0")) {
+    const bool recorded = original != "0" && ftruncate(recordFd, 0) == 0
+        && pwrite(recordFd, text.data(), text.size(), 0) == ssize_t(text.size()) && fsync(recordFd) == 0;
+    const int xfsFd = recorded && xfs ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    const bool lowered = recorded && (xfs ? xfsFd >= 0 && RestoreXfsReserveNow(xfsFd, 0) == 0 : WriteSmallFile(path, "0"));
+    if (!lowered) {
         // Nothing to lift, or it could not be written down first: the
         // reserve stays as it is.
+        if (xfsFd >= 0)
+            close(xfsFd);
         unlinkat(dirfd, recordName.c_str(), 0);
-        close(fd);
+        close(recordFd);
         close(dirfd);
         return;
     }
@@ -321,8 +377,10 @@ ReserveLift::ReserveLift(dev_t device)
     m_strPath = path;
     m_strSaved = original;
     m_strRecord = recordPath;
-    m_recordFd = fd;
-    m_slot = HoldReserve(path.c_str(), original.c_str());
+    m_recordFd = recordFd;
+    m_xfsFd = xfsFd;
+    m_slot = xfs ? HoldXfsReserve(xfsFd, std::strtoull(original.c_str(), nullptr, 10))
+                 : HoldReserve(path.c_str(), original.c_str());
 }
 
 ReserveLift::~ReserveLift() { Restore(); }
@@ -331,7 +389,13 @@ void ReserveLift::Restore()
 {
     if (m_recordFd < 0)
         return;
-    WriteSmallFile(m_strPath, m_strSaved);
+    if (m_xfsFd >= 0) {
+        RestoreXfsReserveNow(m_xfsFd, std::strtoull(m_strSaved.c_str(), nullptr, 10));
+        close(m_xfsFd);
+        m_xfsFd = -1;
+    } else {
+        WriteSmallFile(m_strPath, m_strSaved);
+    }
     ReleaseReserve(m_slot);
     m_slot = -1;
     // Removed while still locked, so that no other process takes the
@@ -339,6 +403,24 @@ void ReserveLift::Restore()
     unlink(m_strRecord.c_str());
     close(m_recordFd);
     m_recordFd = -1;
+}
+
+int RestoreXfsReserveNow(int fd, unsigned long long blocks)
+{
+    XfsReserve reserve {};
+    reserve.blocks = blocks;
+    return ioctl(fd, kXfsSetReserve, &reserve) == 0 ? 0 : errno;
+}
+
+bool XfsReserveOf(int fd, unsigned long long* blocks)
+{
+    if (FamilyOf(fd) != FsFamily::Xfs)
+        return false;
+    XfsReserve reserve {};
+    if (ioctl(fd, kXfsGetReserve, &reserve) != 0)
+        return false;
+    *blocks = reserve.blocks;
+    return true;
 }
 
 int RestoreLiftedReserves()

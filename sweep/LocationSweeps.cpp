@@ -81,6 +81,8 @@ using SweepFunction = int (*)(Operation&, int, IProgress*);
 void RunPasses(Operation& op, SweepFunction sweep)
 {
     op.m_bContinue = 1;
+    // The journals of the volumes swept are zeroed once, at the end.
+    const JournalScrubAtEnd journals(op.m_journals);
     if (op.passes == SweepPasses::CountOnly) {
         sweep(op, kSweepCounting, nullptr);
         return;

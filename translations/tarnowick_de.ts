@@ -1028,6 +1028,10 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>Error flushing %1: %2 [ %3 ]</source>
         <translation>Fehler beim Schreiben von %1 auf das Gerät: %2 [ %3 ]</translation>
     </message>
+    <message>
+        <source>Error verifying %1: the device does not hold the pattern (%2) [ %3 ]</source>
+        <translation>Fehler beim Prüfen von %1: Das Gerät enthält nicht das Muster (%2) [ %3 ]</translation>
+    </message>
 </context>
 <context>
     <name>tw::FileWiper</name>
@@ -1139,6 +1143,18 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
     <message>
         <source>%1: no drive with this letter is mounted now, so its free space was not overwritten.</source>
         <translation>%1: Zurzeit ist kein Laufwerk mit diesem Buchstaben eingehängt; sein freier Platz wurde nicht überschrieben.</translation>
+    </message>
+    <message>
+        <source>Free space that the file system keeps back for its own records was not overwritten: no program can write there while the drive is mounted.</source>
+        <translation>Freier Speicherplatz, den das Dateisystem für seine eigenen Verwaltungsdaten zurückhält, wurde nicht überschrieben: Solange das Laufwerk eingehängt ist, kann kein Programm dorthin schreiben.</translation>
+    </message>
+    <message>
+        <source>The journal of these drives was not overwritten; it may still hold the names of removed files and copies of small ones:</source>
+        <translation>Das Journal dieser Laufwerke wurde nicht überschrieben; es kann noch die Namen entfernter Dateien und Kopien kleiner Dateien enthalten:</translation>
+    </message>
+    <message>
+        <source>Run Tarnowick as administrator (root) to overwrite the journal too.</source>
+        <translation>Starten Sie Tarnowick als Administrator (root), um auch das Journal zu überschreiben.</translation>
     </message>
 </context>
 <context>
@@ -1852,6 +1868,9 @@ Options:
                           otherwise) or stop (Cancel Operation)
       --json              one JSON object per line on standard output: each
                           item&apos;s result, then a summary
+      --verify            read each overwritten file back from the device
+                          before it is cut; a file that does not hold the
+                          pattern there is an error
   -q, --quiet             no progress, no item lines, no summary text; errors
                           are still reported (with --json the summary stays)
   -h, --help              show this help and exit
@@ -1897,6 +1916,9 @@ Optionen:
       --json              ein JSON-Objekt pro Zeile auf der Standardausgabe:
                           das Ergebnis jedes Eintrags, dann eine
                           Zusammenfassung
+      --verify            jede überschriebene Datei vom Gerät zurücklesen,
+                          bevor sie gekürzt wird; eine Datei, die dort nicht
+                          das Muster enthält, ist ein Fehler
   -q, --quiet             kein Fortschritt, keine Eintragszeilen, kein Text der
                           Zusammenfassung; Fehler werden weiter gemeldet
                           (mit --json bleibt die Zusammenfassung)

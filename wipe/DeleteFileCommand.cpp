@@ -32,6 +32,9 @@ namespace {
 // walk ended.
 std::string Walk(Operation& op, const std::vector<std::string>& selection)
 {
+    // The journals of the volumes the walk removed files from are zeroed
+    // once at its end, after the batch below is finished.
+    const JournalScrubAtEnd journals(op.m_journals);
     bool yesToAll = false;
     int lastWipe = 1;
     std::string current;

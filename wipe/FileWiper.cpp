@@ -7,6 +7,8 @@
 #include "platform/DirWalk.h"
 #include "platform/FileError.h"
 #include "platform/FsKind.h"
+#include "platform/ReadBack.h"
+#include "platform/Scrub.h"
 #include "platform/WipeTarget.h"
 #include "app/Translations.h"
 
@@ -134,9 +136,11 @@ char DriveOfVolume(Operation& op, uint64_t device)
 struct Settlement {
     uint64_t size = 0;
     int flushError = 0;              // the overwrite did not reach the device
-    const char* failedStep = nullptr;  // "truncating", "removing"
+    const char* failedStep = nullptr;  // "verifying", "truncating", "removing"
     int err = 0;
     NameOutcome name = NameOutcome::Removed;
+    bool verified = false;  // read back from the device (--verify): it holds the pattern
+    bool nameRemoved = false;  // this wiper removed the name: its directory is scrubbed
 };
 
 // Cuts and removes a file whose overwrite has reached the device; tells
@@ -144,22 +148,44 @@ struct Settlement {
 // overwritten pages at the truncation before they ever reach the disk,
 // leaving the old contents on the device. The file stays open until its
 // name is gone, so that the name can be checked against it.
-void Settle(WipeTarget& file, int dirfd, const std::string& name, Settlement& s)
+void Settle(WipeTarget& file, int dirfd, const std::string& name, const Operation& op, Settlement& s)
 {
     s.size = file.Length();
     // The overwrite is on the device now: the moment to read it back.
     if (TruncateHook())
         TruncateHook()(file.Fd());
+    if (op.m_bVerify) {
+        if (const int err = ReadBackMatches(file.Fd(), op.m_wipeBuffer.data(), op.m_wipeBuffer.size(), s.size,
+                                           &s.verified)) {
+            // The device does not hold the pattern: the file stays as it is.
+            s.failedStep = "verifying";
+            s.err = err;
+            file.Close();
+            return;
+        }
+    }
     if (const int err = file.Truncate()) {
         s.failedStep = "truncating";
         s.err = err;
     } else if (const int removeErr = file.RemoveName(dirfd, name, s.name)) {
         s.failedStep = "removing";
         s.err = removeErr;
+    } else {
+        s.nameRemoved = s.name == NameOutcome::Removed;
     }
     // The overwrite was flushed and the name is gone: what close could
     // still report changes nothing that anyone can act on.
     file.Close();
+}
+
+// After a name is removed: its bytes stay in the directory's free space
+// until they are overwritten, and the journal keeps a copy until it is
+// zeroed when the command ends. On the thread that walks, never while a
+// helper thread settles files, so the walk never meets the scrub's entries.
+void ScrubName(Operation& op, int dirfd)
+{
+    op.m_journals.Note(dirfd);
+    ScrubDirectoryFreeSpace(dirfd);
 }
 
 std::string ReplacedText(int cause)
@@ -222,6 +248,7 @@ int Report(Operation& op, const WipeTarget& file, const std::string& path, const
     item.removed = !item.destroyed;
     item.drive = file.Copies() == OldCopies::CopyOnWrite ? DriveOfVolume(op, file.Volume()) : 0;
     item.message = GoneNote(file, s, item.drive);
+    item.verified = s.verified;
     op.host.Record(item);
     if (progress)
         progress->Step(1);
@@ -261,7 +288,9 @@ int WipeFileAt(Operation& op, int dirfd, const std::string& name, const std::str
         return AskWriteFailure(op, path, file.Length(), CauseFromErrno(err));
     }
     Settlement settled;
-    Settle(file, dirfd, name, settled);
+    Settle(file, dirfd, name, op, settled);
+    if (settled.nameRemoved)
+        ScrubName(op, dirfd);
     std::optional<FileException> failure;
     const int result = Report(op, file, path, settled, progress, failure);
     if (failure)
@@ -310,7 +339,7 @@ namespace {
 // in order; tells nobody. A failed flush falls back to one flush per file,
 // so that the failing file is known.
 template <class Files>
-void SettleAll(Files& files)
+void SettleAll(Files& files, const Operation& op)
 {
     if (files.empty())
         return;
@@ -331,11 +360,26 @@ void SettleAll(Files& files)
             f.file.Close();
             continue;
         }
-        Settle(f.file, f.dir->Fd(), f.name, f.settled);
+        Settle(f.file, f.dir->Fd(), f.name, op, f.settled);
         // The directory's descriptor is given back as soon as its last
-        // file is done.
-        f.dir.reset();
+        // file is done, unless the old name is still to be scrubbed.
+        if (!f.settled.nameRemoved)
+            f.dir.reset();
     }
+}
+
+// Scrubs, once per directory, the directories that settled files were
+// removed from, then gives their descriptors back.
+template <class Files>
+void ScrubNames(Operation& op, Files& files)
+{
+    for (size_t i = 0; i < files.size(); ++i) {
+        auto& f = *files[i];
+        if (f.dir && (i == 0 || files[i - 1]->dir != f.dir))
+            ScrubName(op, f.dir->Fd());
+    }
+    for (auto& f : files)
+        f->dir.reset();
 }
 
 } // namespace
@@ -395,7 +439,7 @@ void CWipeBatch::Watch()
         m_lastDir = nullptr;
         m_bSettling = true;
         lock.unlock();
-        SettleAll(files);
+        SettleAll(files, m_op);
         lock.lock();
         for (auto& f : files)
             m_settled.push_back(std::move(f));
@@ -412,6 +456,7 @@ int CWipeBatch::ReportSettled()
         settled = std::move(m_settled);
         m_settled.clear();
     }
+    ScrubNames(m_op, settled);
     int result = 1;
     std::optional<FileException> failure;
     for (auto& f : settled)
@@ -540,7 +585,9 @@ int CWipeBatch::Finish()
         m_descriptors = 0;
         m_lastDir = nullptr;
     }
-    SettleAll(files);
+    SettleAll(files, m_op);
+    ScrubNames(m_op, settled);
+    ScrubNames(m_op, files);
 
     int result = 1;
     std::optional<FileException> failure;

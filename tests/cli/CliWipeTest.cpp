@@ -105,6 +105,34 @@ TEST_F(CliWipeTest, OnBtrfsAFileIsRemovedAndTheRunSaysWhereTheOldCopiesRemain)
         << text.err;
 }
 
+// --verify reads each file back from the device before it is cut; only
+// then does its line say "verified".
+TEST_F(CliWipeTest, VerifyMarksEachFileReadBackFromTheDevice)
+{
+    LetteredVolume volume(32);
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    const std::string checked = volume.Path() + "/checked.bin", plain = volume.Path() + "/plain.bin";
+    WriteOnDevice(checked, SecretContents("CLI-VERIFY-ONE-3b7e", 70000));
+    WriteOnDevice(plain, SecretContents("CLI-VERIFY-TWO-d41c", 70000));
+    SyncVolume(volume.Path());
+
+    const CliResult verified = RunCli({{"wipe", "--yes", "--json", "--verify", checked}});
+    EXPECT_EQ(verified.status, 0) << verified.err;
+    const JsonRun first = SplitJson(verified);
+    ASSERT_EQ(first.items.size(), 1u) << verified.out;
+    EXPECT_EQ(Str(first.items[0], "result"), "destroyed");
+    EXPECT_TRUE(first.items[0].value(QStringLiteral("verified")).toBool()) << verified.out;
+
+    const CliResult unchecked = RunCli({{"wipe", "--yes", "--json", plain}});
+    EXPECT_EQ(unchecked.status, 0) << unchecked.err;
+    const JsonRun second = SplitJson(unchecked);
+    ASSERT_EQ(second.items.size(), 1u) << unchecked.out;
+    EXPECT_FALSE(second.items[0].contains(QStringLiteral("verified"))) << unchecked.out;
+    EXPECT_FALSE(Exists(checked));
+    EXPECT_FALSE(Exists(plain));
+}
+
 TEST_F(CliWipeTest, WithoutATerminalItRefusesUnlessToldYes)
 {
     const std::string file = dir / "a.txt";
