@@ -41,8 +41,8 @@ QString StoreFile()
         + QStringLiteral("/Halmere/Tarnowick.conf");
 }
 
-// Where the file cannot be read as settings, this says why; "" when it can
-// or when there is none yet.
+// The file's bytes, or why they cannot be used as the settings ("" when
+// they can, or when there is no file yet).
 struct Loaded {
     ini::Document document;
     std::string problem;
@@ -50,25 +50,43 @@ struct Loaded {
 
 std::string Why(const char* text) { return QCoreApplication::translate("tw::CSettings", text).toStdString(); }
 
-// Reads the file without ever waiting on it: a FIFO or a device in its
-// place (or a link to one) is refused before a byte is read, and so is a
-// file past the size any settings file has, however it grows meanwhile.
+// Reads the file without ever waiting on it or acting on anything else: a
+// FIFO, a device or a folder in its place (or a link to one) is refused
+// before it is opened (opening a device can act: a tape rewinds), and a
+// file past the bound is refused however it grows meanwhile.
 Loaded Load()
 {
     Loaded loaded;
     const std::string path = QFile::encodeName(StoreFile()).toStdString();
+    const auto notRegular = [] { return Why(QT_TRANSLATE_NOOP("tw::CSettings", "it is not a regular file")); };
+    const auto tooLarge = [] { return Why(QT_TRANSLATE_NOOP("tw::CSettings", "it is larger than 1 MiB")); };
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            loaded.problem = std::strerror(errno);
+        return loaded;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        loaded.problem = notRegular();
+        return loaded;
+    }
+    if (uint64_t(st.st_size) > CSettings::kMaxFileBytes) {
+        loaded.problem = tooLarge();
+        return loaded;
+    }
+    // O_NONBLOCK: should a FIFO have taken the file's place since, the
+    // open does not wait for a writer, and the check below refuses it.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT)
             loaded.problem = std::strerror(errno);
         return loaded;
     }
-    struct stat st {};
     std::string bytes;
     if (fstat(fd, &st) != 0) {
         loaded.problem = std::strerror(errno);
     } else if (!S_ISREG(st.st_mode)) {
-        loaded.problem = Why(QT_TRANSLATE_NOOP("tw::CSettings", "it is not a regular file"));
+        loaded.problem = notRegular();
     } else {
         char buffer[65536];
         for (;;) {
@@ -83,7 +101,7 @@ Loaded Load()
                 break;
             bytes.append(buffer, size_t(n));
             if (bytes.size() > CSettings::kMaxFileBytes) {
-                loaded.problem = Why(QT_TRANSLATE_NOOP("tw::CSettings", "it is larger than 1 MiB"));
+                loaded.problem = tooLarge();
                 break;
             }
         }
