@@ -158,7 +158,7 @@ TEST(ReportWriter, ARemovedFileIsRemovedInBothFormsWithItsNote)
     EXPECT_EQ(counts[QStringLiteral("filesRemoved")].toInt(), 1);
     EXPECT_EQ(counts[QStringLiteral("bytesRemoved")].toInt(), 4096);
     EXPECT_EQ(command[QStringLiteral("summary")].toString(),
-              QStringLiteral("1 file destroyed, 10 bytes; 1 removed, 4.1 kB; old copies remain until the free space "
+              QStringLiteral("1 file destroyed, 10 bytes; 1 removed, 4.0 KiB; old copies remain until the free space "
                              "of D: is wiped"));
 
     const QStringList rows = QString::fromUtf8(ReportCsv(record)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);

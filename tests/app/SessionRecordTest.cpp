@@ -91,7 +91,7 @@ TEST(SessionRecordText, RemovedFilesAreCountedApartWithTheDrivesThatHoldTheirOld
     EXPECT_EQ(mixed.filesRemoved, 3u);
     EXPECT_EQ(mixed.filesLeft, 1u);
     EXPECT_EQ(SummaryText(mixed, true),
-              "1 file destroyed, 14.2 MB; 3 removed, 3.1 MB; old copies remain until the free space of D:, E: is "
+              "1 file destroyed, 13.5 MiB; 3 removed, 3.0 MiB; old copies remain until the free space of D:, E: is "
               "wiped; 1 left");
     EXPECT_EQ(SummaryText(mixed, false),
               "1 file destroyed; 3 removed; old copies remain until the free space of D:, E: is wiped, 1 left");

@@ -78,7 +78,7 @@ TEST_F(OldCopiesTest, OnBtrfsFilesAreRemovedNotDestroyedAndTheRecordSaysWhereThe
     EXPECT_FALSE(Exists(b));
     EXPECT_EQ(ReadFile(btrfs.Path() + "/copy"), std::string(100000, 'a'));
     EXPECT_EQ(SummaryText(Counts(host), true),
-              "2 files removed, 100.0 kB; old copies remain until the free space of X: is wiped");
+              "2 files removed, 97.7 KiB; old copies remain until the free space of X: is wiped");
 }
 
 // XFS with reflink: a file whose blocks its copy shares is refused with
