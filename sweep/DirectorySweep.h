@@ -24,7 +24,8 @@ inline constexpr char kAllFilesList[] = "*.*!";
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 
 // Why `root` cannot be swept: 0 when it can be listed, else the errno
-// (ENAMETOOLONG for a path longer than the system takes).
+// (ENAMETOOLONG for a path longer than the system takes, EINVAL for one
+// holding a NUL byte).
 int SweepRootError(const std::string& root);
 
 // Sweeps `root` ("" = the root of the current drive). `mode` kSweepCounting

@@ -43,6 +43,7 @@ std::string RootProblemText(int err)
     case EPERM: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "you may not list it"));
     case ENAMETOOLONG: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "the path is too long"));
     case ELOOP: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "it leads through too many symbolic links"));
+    case EINVAL: return Words(QT_TRANSLATE_NOOP("tw::LocationSweeps", "it holds a NUL byte, which no path can hold"));
     default: return std::strerror(err);
     }
 }
@@ -57,9 +58,19 @@ bool LocationProblem(Operation& op, const Location& where)
 {
     const std::string root = LocationRoot(where);
     const int err = SweepRootError(root);
-    if (err)
+    if (err) {
+        // A NUL is shown where it stands (as the symbol for NUL), not left
+        // to end the text there.
+        std::string shown;
+        for (const char c : root) {
+            if (c == '\0')
+                shown += "\u2400";
+            else
+                shown += c;
+        }
         op.host.Message(FillText(QCoreApplication::translate("tw::LocationSweeps", "%1 %2 could not be swept: %3."),
-                                 {Words(where.name), root, RootProblemText(err)}));
+                                 {Words(where.name), shown, RootProblemText(err)}));
+    }
     return err != 0;
 }
 

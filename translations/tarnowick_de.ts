@@ -1275,6 +1275,10 @@ Das Handbuch steht unter Hilfe &gt; Inhalt (englisch).
         <source>%1 %2 could not be swept: %3.</source>
         <translation>%1 %2 konnte nicht bereinigt werden: %3.</translation>
     </message>
+    <message>
+        <source>it holds a NUL byte, which no path can hold</source>
+        <translation>er enthält ein NUL-Byte, das kein Pfad enthalten kann</translation>
+    </message>
 </context>
 <context>
     <name>tw::ModalSeam</name>

@@ -82,7 +82,8 @@ TEST_F(CliSettingsFileTest, AFileShapedToCostMuchIsReadInBoundedMemory)
 }
 
 // Another program wrote "Temporary Path=<parent><NUL>/child": the path
-// names no directory, and the part before the NUL is not swept.
+// names no directory, the part before the NUL is not swept, and the user
+// is told which location could not be swept and why.
 TEST_F(CliSettingsFileTest, APathWithANulIsRefusedWholeNotCutAtTheNul)
 {
     TmpfsMount volume("1M");
@@ -98,7 +99,10 @@ TEST_F(CliSettingsFileTest, APathWithANulIsRefusedWholeNotCutAtTheNul)
     WriteFile(CSettings::FilePath(), settings + parent + std::string(1, '\0') + "/child\n");
 
     const CliResult run = RunCli({{"sweep", "temp", "--json", "--yes"}});
-    EXPECT_NE(run.status, 3) << run.err;
+    // Settings that ask for what cannot be done: said, with the NUL shown.
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_NE(run.err.find("/parent\u2400/child could not be swept: it holds a NUL byte"), std::string::npos)
+        << run.err;
     const JsonRun json = SplitJson(run);
     EXPECT_EQ(Num(json.summary, "destroyed"), 0) << run.out;
     EXPECT_TRUE(SnapshotTree(volume.Path()) == before) << "a file was touched";
