@@ -5,7 +5,7 @@
 
 #include "app/CCommandRunner.h"
 #include "app/CGuiHost.h"
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "app/SessionRecord.h"
 
 #include <QMainWindow>

@@ -2,7 +2,7 @@
 #include "app/CRecordModel.h"
 
 #include "app/CGuiHost.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QFont>
 #include <QMetaObject>

@@ -8,7 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CStopWatcher.h"
 #include "app/ModalSeam.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "platform/FileKind.h"
 #include "platform/HandOff.h"
 #include "disk/FreeSpaceWiper.h"

@@ -3,7 +3,7 @@
 // a topic is a heading with an id, its text runs to the next heading.
 #include "app/HelpContent.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/COpenFileDialog.h"
 #include "app/HelpManual.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ItemReport.h"
 
-#include "app/HexDigit.h"
+#include "core/HexDigit.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // end's --json output share, so that both say the same about the same item.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 
 #include <QJsonObject>
 #include <QString>

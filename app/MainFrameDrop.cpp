@@ -5,7 +5,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/CDropTarget.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "wipe/DeleteFileCommand.h"
 
 #include <QApplication>

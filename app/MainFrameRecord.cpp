@@ -5,7 +5,7 @@
 
 #include "app/CRecordModel.h"
 #include "app/CTarnowickView.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/HelpManual.h"
 #include "app/ModalSeam.h"

@@ -8,7 +8,7 @@
 #include "app/ReportPdf.h"
 
 #include "app/ItemReport.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 #include "app/ReportWriter.h"
 
 #include "app/ItemReport.h"
-#include "app/Operation.h"
-#include "app/Translations.h"
+#include "core/Operation.h"
+#include "core/Translations.h"
 #include "platform/Identity.h"
 
 #include <QCoreApplication>

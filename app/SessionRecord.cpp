@@ -4,7 +4,7 @@
 // dozen bytes per listed file and nothing per file past the limit.
 #include "app/SessionRecord.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

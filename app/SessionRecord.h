@@ -5,7 +5,7 @@
 // window reads them on the GUI thread.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 
 #include <QDateTime>
 

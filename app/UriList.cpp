@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/UriList.h"
 
-#include "app/HexDigit.h"
+#include "core/HexDigit.h"
 
 #include <optional>
 

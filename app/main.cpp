@@ -6,7 +6,7 @@
 #include "app/CTarnowickApp.h"
 #include "app/CommandLine.h"
 #include "app/HandOffMessage.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "platform/HandOff.h"
 #include "platform/StopSignal.h"
 

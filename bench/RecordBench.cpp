@@ -10,7 +10,7 @@
 //
 //   record_bench [DIR]   (default /var/tmp; the tree is made and removed below it)
 #include "bench/BenchHost.h"
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "app/ReportPdf.h"
 #include "app/ReportWriter.h"
 #include "app/SessionRecord.h"

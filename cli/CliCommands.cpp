@@ -2,7 +2,7 @@
 #include "cli/CliCommands.h"
 
 #include "app/ItemReport.h"
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "cli/CProgressLine.h"
 #include "cli/CTerminalHost.h"
 #include "cli/CliOptions.h"

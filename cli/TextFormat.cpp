@@ -2,7 +2,7 @@
 #include "cli/TextFormat.h"
 
 #include "app/ItemReport.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

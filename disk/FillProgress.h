@@ -5,7 +5,7 @@
 // except for the mount point, which is given as its bytes.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 #include "app/SessionRecord.h"
 
 #include <chrono>

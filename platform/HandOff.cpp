@@ -3,7 +3,7 @@
 // replacing a stale socket, and peer credentials on every connection.
 #include "platform/HandOff.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefs/CSelectDrives.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/DialogHelp.h"
 #include "app/HelpContent.h"
 #include "prefs/CDriveTree.h"

@@ -2,7 +2,7 @@
 #include "sweep/CPreviewWindow.h"
 
 #include "app/SessionRecord.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "sweep/CPreviewModel.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wipe/CConfirm.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/DialogHelp.h"
 #include "app/HelpContent.h"
 

@@ -6,7 +6,7 @@
 // destroy nothing; the status bar says what a drop will do.
 #include "app/CGuiHost.h"
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "tests/MainFrameSupport.h"
 #include "tests/TestSupport.h"

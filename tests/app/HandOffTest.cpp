@@ -7,7 +7,7 @@
 #include "app/CInstanceServer.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickApp.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/HandOffMessage.h"
 #include "app/ModalSeam.h"
 #include "platform/HandOff.h"

@@ -7,7 +7,7 @@
 // manual in a form the desktop's validators accept.
 #include "app/CHelpWindow.h"
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/HelpContent.h"
 #include "app/HelpManual.h"

@@ -10,11 +10,11 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/COpenFileDialog.h"
 #include "app/ModalSeam.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "disk/CDiskError.h"
 #include "disk/CWorking.h"
 #include "disk/FillProgress.h"

@@ -5,7 +5,7 @@
 // or the home directory holds the name of a destroyed file.
 #include "app/CMainFrame.h"
 #include "app/COpenFileDialog.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "sweep/CPreviewWindow.h"

@@ -7,7 +7,7 @@
 #include "app/COpenFileDialog.h"
 #include "app/CRecordModel.h"
 #include "app/CTarnowickView.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/HelpManual.h"
 #include "app/ItemReport.h"
 #include "app/ModalSeam.h"

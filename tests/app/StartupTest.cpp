@@ -4,7 +4,7 @@
 #include "app/CInstanceServer.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickApp.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "platform/StopSignal.h"
 #include "prefs/Settings.h"

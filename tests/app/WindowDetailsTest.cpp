@@ -7,7 +7,7 @@
 #include "app/CHelpWindow.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickView.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "disk/CWorking.h"
 #include "prefs/CPreferences.h"

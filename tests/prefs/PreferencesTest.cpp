@@ -3,7 +3,7 @@
 // focus changes on the real dialog, messages caught at the modal seam, and
 // Edit > "Preferences" against the real settings store.
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/HelpContent.h"
 #include "app/ModalSeam.h"
 #include "prefs/CDriveTree.h"

@@ -3,7 +3,7 @@
 // a list that is exactly what the sweep run next destroys.
 #include "app/CMainFrame.h"
 #include "app/CRecordModel.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "sweep/CPreviewModel.h"

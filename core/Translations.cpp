@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 // drive table. One Operation lives for one command.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 #include "platform/DriveTable.h"
 #include "platform/FsKind.h"
 #include "platform/Scrub.h"
