@@ -6,7 +6,7 @@
 #include "app/CCommandRunner.h"
 #include "app/CGuiHost.h"
 #include "core/Operation.h"
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 
 #include <QMainWindow>
 

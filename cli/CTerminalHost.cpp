@@ -2,7 +2,7 @@
 #include "cli/CTerminalHost.h"
 
 #include "core/CommandIds.h"
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 #include "core/Translations.h"
 #include "cli/TextFormat.h"
 #include "platform/StopSignal.h"

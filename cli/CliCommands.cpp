@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliCommands.h"
 
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 #include "core/Operation.h"
 #include "cli/CProgressLine.h"
 #include "cli/CTerminalHost.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/TextFormat.h"
 
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 #include "core/Translations.h"
 
 #include <QCoreApplication>

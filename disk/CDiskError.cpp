@@ -2,9 +2,9 @@
 #include "disk/CDiskError.h"
 
 #include "core/CommandIds.h"
-#include "app/DialogHelp.h"
-#include "app/HelpContent.h"
-#include "app/ItemErrorButtons.h"
+#include "help/DialogHelp.h"
+#include "help/HelpContent.h"
+#include "dialogs/ItemErrorButtons.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "core/OperationHost.h"
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 
 #include <chrono>
 #include <cstdint>

@@ -2,8 +2,8 @@
 #include "prefs/CSelectDrives.h"
 
 #include "core/CommandIds.h"
-#include "app/DialogHelp.h"
-#include "app/HelpContent.h"
+#include "help/DialogHelp.h"
+#include "help/HelpContent.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/Settings.h"
 

@@ -4,7 +4,7 @@
 #include "app/CGuiHost.h"
 #include "core/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 #include "core/Translations.h"
 
 namespace tw {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweep/CPreviewWindow.h"
 
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 #include "core/Translations.h"
 #include "sweep/CPreviewModel.h"
 

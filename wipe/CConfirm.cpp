@@ -2,8 +2,8 @@
 #include "wipe/CConfirm.h"
 
 #include "core/CommandIds.h"
-#include "app/DialogHelp.h"
-#include "app/HelpContent.h"
+#include "help/DialogHelp.h"
+#include "help/HelpContent.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

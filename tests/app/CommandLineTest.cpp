@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line read from raw argument bytes: which form it is, and the
 // names of --delete exactly as given, made absolute.
-#include "app/CommandLine.h"
+#include "inbound/CommandLine.h"
 
 #include <gtest/gtest.h>
 

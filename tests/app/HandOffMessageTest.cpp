@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The hand-off message: any bytes arrive as sent, however the stream is cut;
 // anything cut short, overlong or not a list of absolute paths is refused.
-#include "app/HandOffMessage.h"
+#include "inbound/HandOffMessage.h"
 
 #include <gtest/gtest.h>
 

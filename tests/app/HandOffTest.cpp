@@ -4,13 +4,13 @@
 // instance it becomes one and asks itself; the socket lives only where no
 // other user can take it over, and a message that is no hand-off is refused.
 #include "app/CGuiHost.h"
-#include "app/CInstanceServer.h"
+#include "inbound/CInstanceServer.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickApp.h"
 #include "core/CommandIds.h"
-#include "app/HandOffMessage.h"
+#include "inbound/HandOffMessage.h"
 #include "app/ModalSeam.h"
-#include "platform/HandOff.h"
+#include "inbound/HandOff.h"
 #include "tests/TestSupport.h"
 #include "wipe/CConfirm.h"
 

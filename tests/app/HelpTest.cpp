@@ -5,12 +5,12 @@
 // pop-up links, theme icons replace the program's own pictures only where
 // the theme has them, and an install carries the desktop files and the
 // manual in a form the desktop's validators accept.
-#include "app/CHelpWindow.h"
+#include "help/CHelpWindow.h"
 #include "app/CMainFrame.h"
 #include "core/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/HelpContent.h"
-#include "app/HelpManual.h"
+#include "help/HelpContent.h"
+#include "help/HelpManual.h"
 #include "app/ModalSeam.h"
 #include "app/ThemeIcons.h"
 #include "disk/CDiskError.h"

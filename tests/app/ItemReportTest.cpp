@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shared form of an item's outcome: names that are not UTF-8 survive
 // the way through a report and back byte for byte.
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 
 #include <QJsonDocument>
 

@@ -12,7 +12,7 @@
 #include "app/CMainFrame.h"
 #include "core/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/COpenFileDialog.h"
+#include "wipe/COpenFileDialog.h"
 #include "app/ModalSeam.h"
 #include "core/Translations.h"
 #include "disk/CDiskError.h"

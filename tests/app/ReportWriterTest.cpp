@@ -3,8 +3,8 @@
 // the same bytes, CSV that a spreadsheet opens without running anything,
 // and files that only their owner can read and that never replace an
 // earlier report by halves.
-#include "app/ItemReport.h"
-#include "app/ReportWriter.h"
+#include "record/ItemReport.h"
+#include "record/ReportWriter.h"
 #include "tests/TestSupport.h"
 
 #include <QDir>

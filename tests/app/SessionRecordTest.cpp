@@ -2,7 +2,7 @@
 // The session record: the figures and summaries of a command, the listing
 // limit that keeps a huge sweep cheap without losing a left file, and items
 // arriving from another thread while the record is read.
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>

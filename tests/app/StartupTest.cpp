@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, the window it opens, and the about box.
 #include "app/CGuiHost.h"
-#include "app/CInstanceServer.h"
+#include "inbound/CInstanceServer.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickApp.h"
 #include "core/CommandIds.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A drop's "text/uri-list" read into local paths byte for byte; whatever
 // does not name a file on this computer is refused, never guessed at.
-#include "app/UriList.h"
+#include "inbound/UriList.h"
 
 #include <gtest/gtest.h>
 

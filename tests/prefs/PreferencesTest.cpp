@@ -4,7 +4,7 @@
 // Edit > "Preferences" against the real settings store.
 #include "app/CMainFrame.h"
 #include "core/CommandIds.h"
-#include "app/HelpContent.h"
+#include "help/HelpContent.h"
 #include "app/ModalSeam.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/CFileTypeCombo.h"

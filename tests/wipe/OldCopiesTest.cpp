@@ -6,7 +6,7 @@
 // on an overlay, a file of the lower layer is removed (its original stays
 // below) while a file made in the upper layer is destroyed as usual.
 #include "core/CommandIds.h"
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 #include "platform/FileError.h"
 #include "sweep/DirectorySweep.h"
 #include "tests/TestSupport.h"

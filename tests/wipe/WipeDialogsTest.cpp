@@ -3,7 +3,7 @@
 // texts), and File > "Secure Delete File" driven through the main window.
 #include "app/CMainFrame.h"
 #include "core/CommandIds.h"
-#include "app/COpenFileDialog.h"
+#include "wipe/COpenFileDialog.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"

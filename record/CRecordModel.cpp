@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CRecordModel.h"
+#include "record/CRecordModel.h"
 
 #include "app/CGuiHost.h"
 #include "core/Translations.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/COpenFileDialog.h"
+#include "wipe/COpenFileDialog.h"
 
 #include "app/CGuiHost.h"
 #include "app/ModalSeam.h"
-#include "app/TypedNames.h"
+#include "wipe/TypedNames.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CHelpWindow.h"
+#include "help/CHelpWindow.h"
 
-#include "app/HelpManual.h"
+#include "help/HelpManual.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/DialogHelp.h"
+#include "help/DialogHelp.h"
 
-#include "app/CHelpWindow.h"
-#include "app/HelpContent.h"
-#include "app/HelpManual.h"
+#include "help/CHelpWindow.h"
+#include "help/HelpContent.h"
+#include "help/HelpManual.h"
 
 #include <QShortcut>
 #include <QWhatsThis>

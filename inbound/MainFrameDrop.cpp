@@ -4,7 +4,7 @@
 // and no dialog is open, then take the walk of Secure Delete File.
 #include "app/CMainFrame.h"
 
-#include "app/CDropTarget.h"
+#include "inbound/CDropTarget.h"
 #include "core/CommandIds.h"
 #include "wipe/DeleteFileCommand.h"
 

@@ -5,9 +5,9 @@
 // edge, so a reader never finds half a paragraph at the foot of one page,
 // nor a line on two pages. The item list is drawn line by line, since a
 // sweep may list a hundred thousand files.
-#include "app/ReportPdf.h"
+#include "record/ReportPdf.h"
 
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 #include "core/Translations.h"
 
 #include <QBuffer>

@@ -3,7 +3,7 @@
 // user's hand-off socket and passes each message's file names on.
 #pragma once
 
-#include "app/HandOffMessage.h"
+#include "inbound/HandOffMessage.h"
 
 #include <QObject>
 

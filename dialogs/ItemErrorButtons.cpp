@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ItemErrorButtons.h"
+#include "dialogs/ItemErrorButtons.h"
 
 #include "core/CommandIds.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/UriList.h"
+#include "inbound/UriList.h"
 
 #include "core/HexDigit.h"
 

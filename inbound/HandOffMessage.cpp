@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/HandOffMessage.h"
+#include "inbound/HandOffMessage.h"
 
 #include <algorithm>
 #include <cstdint>

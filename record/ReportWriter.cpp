@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ReportWriter.h"
+#include "record/ReportWriter.h"
 
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 #include "core/Operation.h"
 #include "core/Translations.h"
 #include "platform/Identity.h"

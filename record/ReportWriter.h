@@ -4,7 +4,7 @@
 // user chose, readable by the user alone.
 #pragma once
 
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -2,7 +2,7 @@
 // The session record: one compact array of items per command and one byte
 // arena for their paths and messages, so that a long sweep costs a few
 // dozen bytes per listed file and nothing per file past the limit.
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 
 #include "core/Translations.h"
 

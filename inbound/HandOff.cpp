@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX side of the hand-off socket: a private directory, a lock around
 // replacing a stale socket, and peer credentials on every connection.
-#include "platform/HandOff.h"
+#include "inbound/HandOff.h"
 
 #include "core/Translations.h"
 

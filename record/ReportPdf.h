@@ -4,7 +4,7 @@
 // list of every item.
 #pragma once
 
-#include "app/ReportWriter.h"
+#include "record/ReportWriter.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,14 +3,14 @@
 // the summary in the status bar when it ends, and File > "Save Report...".
 #include "app/CMainFrame.h"
 
-#include "app/CRecordModel.h"
+#include "record/CRecordModel.h"
 #include "app/CTarnowickView.h"
 #include "core/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/HelpManual.h"
+#include "help/HelpManual.h"
 #include "app/ModalSeam.h"
-#include "app/ReportPdf.h"
-#include "app/ReportWriter.h"
+#include "record/ReportPdf.h"
+#include "record/ReportWriter.h"
 
 #include "platform/StopSignal.h"
 #include "sweep/CProgressBox.h"

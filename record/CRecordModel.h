@@ -6,7 +6,7 @@
 // file, and a refresh is posted at most once however fast items arrive.
 #pragma once
 
-#include "app/SessionRecord.h"
+#include "record/SessionRecord.h"
 
 #include <QAbstractItemModel>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CInstanceServer.h"
+#include "inbound/CInstanceServer.h"
 
-#include "platform/HandOff.h"
+#include "inbound/HandOff.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CDropTarget.h"
+#include "inbound/CDropTarget.h"
 
 #include "app/CMainFrame.h"
-#include "app/UriList.h"
+#include "inbound/UriList.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the manual (res/help) and cuts the context-help texts out of it:
 // a topic is a heading with an id, its text runs to the next heading.
-#include "app/HelpContent.h"
+#include "help/HelpContent.h"
 
 #include "core/CommandIds.h"
-#include "app/COpenFileDialog.h"
-#include "app/HelpManual.h"
+#include "wipe/COpenFileDialog.h"
+#include "help/HelpManual.h"
 
 #include <QCoreApplication>
 #include <QFile>

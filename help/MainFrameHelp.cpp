@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The help commands: Help > "Index", the context-help button and F1, and the
 // help texts and theme icons of the window's commands.
-#include "app/CHelpWindow.h"
+#include "help/CHelpWindow.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickView.h"
-#include "app/HelpContent.h"
-#include "app/HelpManual.h"
+#include "help/HelpContent.h"
+#include "help/HelpManual.h"
 #include "app/ThemeIcons.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 
 #include "core/HexDigit.h"
 
