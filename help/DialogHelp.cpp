@@ -13,6 +13,11 @@ namespace tw {
 
 void InstallContextHelp(QWidget* dialog, int dialogId, std::initializer_list<std::pair<QWidget*, int>> controls)
 {
+    InstallContextHelp(dialog, dialogId, std::vector<std::pair<QWidget*, int>>(controls));
+}
+
+void InstallContextHelp(QWidget* dialog, int dialogId, const std::vector<std::pair<QWidget*, int>>& controls)
+{
     for (const auto& [control, id] : controls)
         control->setWhatsThis(HelpText(HelpId(dialogId, id)));
 

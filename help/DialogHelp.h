@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -16,5 +17,6 @@ namespace tw {
 // and installs F1 and Shift+F1 in `dialog`.
 void InstallContextHelp(QWidget* dialog, int dialogId,
                         std::initializer_list<std::pair<QWidget*, int>> controls);
+void InstallContextHelp(QWidget* dialog, int dialogId, const std::vector<std::pair<QWidget*, int>>& controls);
 
 } // namespace tw
