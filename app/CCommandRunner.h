@@ -4,7 +4,7 @@
 // operation has ended, so a command handler reads as one straight sequence.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CGuiHost.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/GuiThread.h"
 #include "app/ModalSeam.h"
 #include "disk/CDiskError.h"

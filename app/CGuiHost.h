@@ -3,7 +3,7 @@
 // dialog on the GUI thread while the worker waits.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "app/ThemeIcons.h"
 
 #include "app/CTarnowickView.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/KeyIndicators.h"
 #include "prefs/CDriveTable.h"

@@ -5,8 +5,8 @@
 
 #include "app/CCommandRunner.h"
 #include "app/CGuiHost.h"
-#include "app/Operation.h"
-#include "app/SessionRecord.h"
+#include "core/Operation.h"
+#include "record/SessionRecord.h"
 
 #include <QMainWindow>
 

@@ -4,7 +4,7 @@
 // `tarnowick --delete` of the same user hands over.
 #pragma once
 
-#include "app/CommandLine.h"
+#include "inbound/CommandLine.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CTarnowickView.h"
 
-#include "app/CRecordModel.h"
+#include "record/CRecordModel.h"
 
 #include <QHeaderView>
 #include <QTreeView>

@@ -2,7 +2,7 @@
 #include "app/ModalSeam.h"
 
 #include "app/CGuiHost.h"
-#include "app/COpenFileDialog.h"
+#include "wipe/COpenFileDialog.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ThemeIcons.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 
 #include <QAction>
 #include <QIcon>

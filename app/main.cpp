@@ -4,10 +4,10 @@
 // happen before the toolkit starts; the toolkit never sees the file names
 // after --delete, so none of them can be taken for one of its options.
 #include "app/CTarnowickApp.h"
-#include "app/CommandLine.h"
-#include "app/HandOffMessage.h"
-#include "app/Translations.h"
-#include "platform/HandOff.h"
+#include "inbound/CommandLine.h"
+#include "inbound/HandOffMessage.h"
+#include "core/Translations.h"
+#include "inbound/HandOff.h"
 #include "platform/StopSignal.h"
 
 #include <QCoreApplication>

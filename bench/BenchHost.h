@@ -4,8 +4,8 @@
 // with one drive X at a given root.
 #pragma once
 
-#include "app/CommandIds.h"
-#include "app/OperationHost.h"
+#include "core/CommandIds.h"
+#include "core/OperationHost.h"
 #include "platform/DriveTable.h"
 
 #include <cstdio>

@@ -6,7 +6,7 @@
 //
 //   free_space_bench [RUNS]   (default 5; the median of each is reported)
 #include "bench/BenchHost.h"
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "disk/FreeSpaceWiper.h"
 
 #include <QCoreApplication>

@@ -10,10 +10,10 @@
 //
 //   record_bench [DIR]   (default /var/tmp; the tree is made and removed below it)
 #include "bench/BenchHost.h"
-#include "app/Operation.h"
-#include "app/ReportPdf.h"
-#include "app/ReportWriter.h"
-#include "app/SessionRecord.h"
+#include "core/Operation.h"
+#include "record/ReportPdf.h"
+#include "record/ReportWriter.h"
+#include "record/SessionRecord.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
 #include "sweep/SweepPreview.h"

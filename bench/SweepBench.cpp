@@ -23,7 +23,7 @@
 //                        time at all, in turn, order alternating
 #include "wipe/FileWiper.h"
 #include "bench/BenchHost.h"
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
 

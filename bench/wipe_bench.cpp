@@ -12,8 +12,8 @@
 // Use a directory on a real disk: on tmpfs the flush costs nothing and the
 // figures say little.
 #include "bench/BenchHost.h"
-#include "app/CommandIds.h"
-#include "app/Operation.h"
+#include "core/CommandIds.h"
+#include "core/Operation.h"
 #include "wipe/FileWiper.h"
 
 #include <algorithm>

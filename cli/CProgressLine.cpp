@@ -3,7 +3,7 @@
 
 #include "cli/TextFormat.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "platform/Terminal.h"
 
 #include <QCoreApplication>

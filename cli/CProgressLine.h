@@ -5,7 +5,7 @@
 // at most, and erased before anything else is written to the terminal.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CTerminalHost.h"
 
-#include "app/CommandIds.h"
-#include "app/ItemReport.h"
-#include "app/Translations.h"
+#include "core/CommandIds.h"
+#include "record/ItemReport.h"
+#include "core/Translations.h"
 #include "cli/TextFormat.h"
 #include "platform/StopSignal.h"
 #include "platform/Terminal.h"

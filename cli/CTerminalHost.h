@@ -5,7 +5,7 @@
 // the exit status.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 #include "cli/CProgressLine.h"
 #include "cli/CliOptions.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliCommands.h"
 
-#include "app/ItemReport.h"
-#include "app/Operation.h"
+#include "record/ItemReport.h"
+#include "core/Operation.h"
 #include "cli/CProgressLine.h"
 #include "cli/CTerminalHost.h"
 #include "cli/CliOptions.h"

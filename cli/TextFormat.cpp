@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/TextFormat.h"
 
-#include "app/ItemReport.h"
-#include "app/Translations.h"
+#include "record/ItemReport.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tarnowick-cli: Tarnowick without a window, for terminals, scripts, timers
 // and configuration-management tools.
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "cli/CliCommands.h"
 #include "platform/GiveBack.h"
 #include "platform/StopSignal.h"

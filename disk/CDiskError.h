@@ -3,29 +3,22 @@
 // "Cancel Operation" (1049), Escape and the close box (2) cancel the rest.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/CItemError.h"
 
 class QLabel;
-class QPushButton;
 
 namespace tw {
 
-class CDiskError : public QDialog {
+class CDiskError : public CItemError {
     Q_OBJECT
 public:
     explicit CDiskError(QWidget* parent = nullptr);
 
     QString m_strDisk;
 
-    void LoadFields();
+    void LoadFields() override;
 
     QLabel* m_labelDisk = nullptr;  // IDC_DISK_TEXT
-    QPushButton* m_btnIgnore = nullptr;
-    QPushButton* m_btnCancelOperation = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void reject() override;
 };
 
 } // namespace tw

@@ -2,7 +2,7 @@
 // The free-space wipe's progress line.
 #include "disk/FillProgress.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

@@ -5,8 +5,8 @@
 // except for the mount point, which is given as its bytes.
 #pragma once
 
-#include "app/OperationHost.h"
-#include "app/SessionRecord.h"
+#include "core/OperationHost.h"
+#include "record/SessionRecord.h"
 
 #include <chrono>
 #include <cstdint>

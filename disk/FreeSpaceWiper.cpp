@@ -3,8 +3,8 @@
 // asked and told, and the order of the clean-up that gives the space back.
 #include "disk/FreeSpaceWiper.h"
 
-#include "app/CommandIds.h"
-#include "app/Translations.h"
+#include "core/CommandIds.h"
+#include "core/Translations.h"
 #include "disk/FillProgress.h"
 #include "platform/FileError.h"
 #include "platform/Filler.h"

@@ -3,7 +3,7 @@
 // the last free byte, flushed to the device, and given back empty.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 
 #include <chrono>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // The window's side of the disk-level commands: the drives are chosen on the
 // GUI thread, the wiping and the memory pushing run on the worker thread.
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "disk/FreeSpaceWiper.h"
 #include "disk/SwapOvercommit.h"

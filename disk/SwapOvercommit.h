@@ -4,7 +4,7 @@
 // system pushes other memory out to swap.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "platform/Memory.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 // The errno table of the file error cause codes.
 #include "platform/FileError.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 // and removed.
 #include "platform/Filler.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include "platform/GiveBack.h"
 #include "platform/StopSignal.h"

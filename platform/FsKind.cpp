@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FsKind.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

@@ -4,7 +4,7 @@
 #include "prefs/CPreferences.h"
 
 #include "app/CGuiHost.h"
-#include "app/HelpContent.h"
+#include "help/HelpContent.h"
 #include "app/ModalSeam.h"
 #include "platform/PathInfo.h"
 #include "prefs/CDriveTree.h"

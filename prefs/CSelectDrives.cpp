@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefs/CSelectDrives.h"
 
-#include "app/CommandIds.h"
-#include "app/DialogHelp.h"
-#include "app/HelpContent.h"
+#include "core/CommandIds.h"
+#include "help/DialogHelp.h"
+#include "help/HelpContent.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/Settings.h"
 

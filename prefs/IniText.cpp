@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "prefs/IniText.h"
 
-#include "app/HexDigit.h"
+#include "core/HexDigit.h"
 
 #include <algorithm>
 #include <unordered_map>

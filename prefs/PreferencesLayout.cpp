@@ -3,7 +3,7 @@
 #include "prefs/CPreferences.h"
 #include "app/ThemeIcons.h"
 
-#include "app/HelpContent.h"
+#include "help/HelpContent.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/CFileTypeCombo.h"
 #include "prefs/CToggleButton.h"

@@ -3,7 +3,7 @@
 
 #include "prefs/IniText.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,10 +2,10 @@
 #include "sweep/CPreviewModel.h"
 
 #include "app/CGuiHost.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CommandTable.h"
-#include "app/SessionRecord.h"
-#include "app/Translations.h"
+#include "record/SessionRecord.h"
+#include "core/Translations.h"
 
 namespace tw {
 

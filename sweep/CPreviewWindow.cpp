@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweep/CPreviewWindow.h"
 
-#include "app/SessionRecord.h"
-#include "app/Translations.h"
+#include "record/SessionRecord.h"
+#include "core/Translations.h"
 #include "sweep/CPreviewModel.h"
 
 #include <QDialogButtonBox>

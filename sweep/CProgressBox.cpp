@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweep/CProgressBox.h"
 
-#include "app/DialogHelp.h"
-#include "app/HelpContent.h"
+#include "help/DialogHelp.h"
+#include "help/HelpContent.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>

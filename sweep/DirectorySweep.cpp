@@ -4,7 +4,7 @@
 // costs one small heap record per level rather than a deep call stack.
 #include "sweep/DirectorySweep.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "platform/DirWalk.h"
 #include "platform/FileError.h"
 #include "platform/StopSignal.h"

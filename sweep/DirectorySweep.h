@@ -3,7 +3,7 @@
 // wiper, every regular file whose name matches the file-type list.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "sweep/SweepSettings.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 // swept, in which order, in one pass or in a counting and a deleting pass.
 #include "sweep/LocationSweeps.h"
 
-#include "app/Translations.h"
+#include "core/Translations.h"
 #include "platform/PathInfo.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"

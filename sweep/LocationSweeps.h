@@ -3,7 +3,7 @@
 // preference-driven sweep over the marked drives or the three locations.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 
 namespace tw {
 

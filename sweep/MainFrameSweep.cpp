@@ -2,7 +2,7 @@
 // The window's side of the location sweeps and of "Show Progress Bar".
 #include "app/CMainFrame.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "prefs/Settings.h"
 #include "sweep/LocationSweeps.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sweep/SweepPreview.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
 #include "sweep/LocationSweeps.h"

@@ -5,7 +5,7 @@
 // mounts and special files are passed by, and it writes nothing.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/TestSupport.h"
 
-#include "app/CommandIds.h"
-#include "app/Operation.h"
+#include "core/CommandIds.h"
+#include "core/Operation.h"
 #include "platform/Filler.h"
 
 #include "prefs/Settings.h"

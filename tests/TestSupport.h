@@ -3,7 +3,7 @@
 // scripted answers to an operation's questions, and real mounts.
 #pragma once
 
-#include "app/OperationHost.h"
+#include "core/OperationHost.h"
 #include "platform/DriveTable.h"
 
 #include <QString>

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wipe/CFileError.h"
 
-#include "app/CommandIds.h"
-#include "app/DialogHelp.h"
-#include "app/HelpContent.h"
-#include "app/ItemErrorButtons.h"
+#include "help/HelpContent.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,32 +11,23 @@
 namespace tw {
 
 CFileError::CFileError(QWidget* parent)
-    : QDialog(parent)
+    : CItemError(parent, tr("Secure Delete Error"))
 {
-    setWindowTitle(tr("Secure Delete Error"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("Error During Secure Delete - File:"), this));
+    m_layout->addWidget(new QLabel(tr("Error During Secure Delete - File:"), this));
     m_editFile = new QLineEdit(this);
     m_editFile->setObjectName(QStringLiteral("IDC_ERROR_FILE"));
     m_editFile->setReadOnly(true);
     m_editFile->setMinimumWidth(420);
-    layout->addWidget(m_editFile);
+    m_layout->addWidget(m_editFile);
     m_editMessage = new QLineEdit(this);
     m_editMessage->setObjectName(QStringLiteral("IDC_ERROR_MESSAGE"));
     m_editMessage->setReadOnly(true);
-    layout->addWidget(m_editMessage);
+    m_layout->addWidget(m_editMessage);
 
-    const ItemErrorButtons buttons = AddItemErrorButtons(this, layout, tr("Ignore File"));
-    m_btnIgnore = buttons.ignore;
-    m_btnCancelOperation = buttons.cancelOperation;
+    AddButtons(tr("Ignore File"), kFileErrorDialogId, {{m_editFile, 1051}, {m_editMessage, 1050}});
 
     setTabOrder(m_btnCancelOperation, m_editFile);
     setTabOrder(m_editFile, m_editMessage);
-    InstallContextHelp(this, kFileErrorDialogId,
-                       {{m_editFile, 1051}, {m_editMessage, 1050}, {m_btnIgnore, IDC_IGNORE},
-                        {m_btnCancelOperation, IDC_CANCEL_OPERATION}});
     setFixedSize(sizeHint());
 }
 
@@ -51,13 +39,5 @@ void CFileError::LoadFields()
     m_editMessage->setCursorPosition(0);
     m_btnIgnore->setFocus();
 }
-
-void CFileError::showEvent(QShowEvent* event)
-{
-    LoadFields();
-    QDialog::showEvent(event);
-}
-
-void CFileError::reject() { done(IDCANCEL); }
 
 } // namespace tw

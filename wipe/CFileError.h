@@ -3,14 +3,13 @@
 // goes on, "Cancel Operation" (1049), Escape and the close box (2) cancel.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/CItemError.h"
 
 class QLineEdit;
-class QPushButton;
 
 namespace tw {
 
-class CFileError : public QDialog {
+class CFileError : public CItemError {
     Q_OBJECT
 public:
     explicit CFileError(QWidget* parent = nullptr);
@@ -18,16 +17,10 @@ public:
     QString m_strFile;
     QString m_strMessage;
 
-    void LoadFields();
+    void LoadFields() override;
 
     QLineEdit* m_editFile = nullptr;     // IDC_ERROR_FILE
     QLineEdit* m_editMessage = nullptr;  // IDC_ERROR_MESSAGE
-    QPushButton* m_btnIgnore = nullptr;
-    QPushButton* m_btnCancelOperation = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void reject() override;
 };
 
 } // namespace tw

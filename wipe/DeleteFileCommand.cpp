@@ -3,7 +3,7 @@
 // tested with scripted answers.
 #include "wipe/DeleteFileCommand.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/FileError.h"
 #include "platform/FileKind.h"
 #include "platform/StopSignal.h"

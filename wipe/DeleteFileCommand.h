@@ -3,7 +3,7 @@
 // ask for each (unless "Yes To All"), destroy, remember the directory.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 
 #include <string>
 #include <vector>

@@ -3,14 +3,14 @@
 // batch that shares one flush.
 #include "wipe/FileWiper.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/DirWalk.h"
 #include "platform/FileError.h"
 #include "platform/FsKind.h"
 #include "platform/ReadBack.h"
 #include "platform/Scrub.h"
 #include "platform/WipeTarget.h"
-#include "app/Translations.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 

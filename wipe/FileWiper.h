@@ -16,7 +16,7 @@
 // another program removed after the overwrite is no error.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "platform/WipeTarget.h"
 
 #include <chrono>

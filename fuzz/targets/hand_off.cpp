@@ -5,7 +5,7 @@
 // without a NUL; and any such names go through whole, however cut.
 //
 // Input: the first byte is the size of each read (1 to 256), the rest the message.
-#include "app/HandOffMessage.h"
+#include "inbound/HandOffMessage.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <algorithm>

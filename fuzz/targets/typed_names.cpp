@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Names typed into the file dialog: none is empty or holds a NUL, and the
 // text the dialog shows for picked names reads back as those names.
-#include "app/TypedNames.h"
+#include "wipe/TypedNames.h"
 #include "fuzz/FuzzCheck.h"
 
 using namespace tw;

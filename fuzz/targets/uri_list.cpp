@@ -4,7 +4,7 @@
 // a path written as a file: URI reads back as that path, byte for byte.
 //
 // Input: the first byte chooses the machine's host name, the rest is the list.
-#include "app/UriList.h"
+#include "inbound/UriList.h"
 #include "fuzz/FuzzCheck.h"
 
 using namespace tw;

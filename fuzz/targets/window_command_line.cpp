@@ -5,7 +5,7 @@
 //
 // Input: the first byte chooses whether the working directory is known,
 // the rest are the arguments, separated by NUL bytes as in argv.
-#include "app/CommandLine.h"
+#include "inbound/CommandLine.h"
 #include "fuzz/FuzzCheck.h"
 
 using namespace tw;

@@ -3,7 +3,7 @@
 // "Counter", the caption, the absence of context menus, and the way a
 // command's operation runs on the worker thread while the window waits.
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CommandTable.h"
 #include "app/ModalSeam.h"
 #include "platform/FileError.h"

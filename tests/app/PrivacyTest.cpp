@@ -4,8 +4,8 @@
 // where the user chose, no file the program wrote by itself in the settings
 // or the home directory holds the name of a destroyed file.
 #include "app/CMainFrame.h"
-#include "app/COpenFileDialog.h"
-#include "app/CommandIds.h"
+#include "wipe/COpenFileDialog.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "sweep/CPreviewWindow.h"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the command line, the window it opens, and the about box.
 #include "app/CGuiHost.h"
-#include "app/CInstanceServer.h"
+#include "inbound/CInstanceServer.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickApp.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "platform/StopSignal.h"
 #include "prefs/Settings.h"

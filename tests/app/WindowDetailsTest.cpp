@@ -4,10 +4,10 @@
 // focus in the confirm dialog, captions that fit, a question that never
 // hides the progress box, the help contents, the record's long paths and
 // the toolbar's first picture.
-#include "app/CHelpWindow.h"
+#include "help/CHelpWindow.h"
 #include "app/CMainFrame.h"
 #include "app/CTarnowickView.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "disk/CWorking.h"
 #include "prefs/CPreferences.h"

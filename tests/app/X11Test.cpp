@@ -5,9 +5,9 @@
 // the keyboard's lock indicators. Skipped, with the reason, where Xvfb is
 // not installed.
 #include "app/CAboutDlg.h"
-#include "app/CHelpWindow.h"
+#include "help/CHelpWindow.h"
 #include "app/CMainFrame.h"
-#include "app/COpenFileDialog.h"
+#include "wipe/COpenFileDialog.h"
 #include "app/CTarnowickApp.h"
 #include "app/ModalSeam.h"
 #include "disk/CDiskError.h"

@@ -4,7 +4,7 @@
 // contents are known to be on the device, and the state of a whole tree.
 #pragma once
 
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"
 #include "tests/cli/CliProcess.h"

@@ -2,7 +2,7 @@
 // The parts of tarnowick-cli that need no process of their own: reading the
 // command line, writing names safely to a terminal, sizes and times, and the
 // progress line. What the program does with them is tested on the program.
-#include "app/ItemReport.h"
+#include "record/ItemReport.h"
 #include "cli/CProgressLine.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"

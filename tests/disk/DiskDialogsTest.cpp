@@ -4,7 +4,7 @@
 // "Secure Empty Space" from the Select Drives dialog to the wiped drive.
 #include "app/CMainFrame.h"
 #include "app/CStopWatcher.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "disk/CDiskError.h"
 #include "disk/CWorking.h"

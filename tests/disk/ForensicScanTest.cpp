@@ -7,8 +7,8 @@
 // no 512-byte sector may hold the marked contents and no destroyed name
 // may occur anywhere, while the files that were kept are byte for byte as
 // they were.
-#include "app/CommandIds.h"
-#include "app/Operation.h"
+#include "core/CommandIds.h"
+#include "core/Operation.h"
 #include "disk/FreeSpaceWiper.h"
 #include "platform/Filler.h"
 #include "platform/Reserve.h"

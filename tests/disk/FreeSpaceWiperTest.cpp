@@ -2,7 +2,7 @@
 // The free-space wipe on real volumes: small tmpfs mounts for the fill, the
 // clean-up and the failures, and a loop-mounted ext4 image to show that a
 // file removed with a plain unlink cannot be read from the device afterwards.
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "disk/FreeSpaceWiper.h"
 #include "platform/FileError.h"
 #include "platform/Filler.h"

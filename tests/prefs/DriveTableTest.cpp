@@ -2,7 +2,7 @@
 // Drive letters and the current drive over hand-written mount tables and the
 // real settings store: a letter, once given, must keep naming its volume.
 #include "prefs/CDriveTable.h"
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "sweep/DirectorySweep.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"

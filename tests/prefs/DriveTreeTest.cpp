@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drive tree and the Select Drives dialog, driven with real mouse clicks
 // and keys, against the real settings store.
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/CSelectDrives.h"

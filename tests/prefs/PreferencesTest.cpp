@@ -3,8 +3,8 @@
 // focus changes on the real dialog, messages caught at the modal seam, and
 // Edit > "Preferences" against the real settings store.
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
-#include "app/HelpContent.h"
+#include "core/CommandIds.h"
+#include "help/HelpContent.h"
 #include "app/ModalSeam.h"
 #include "prefs/CDriveTree.h"
 #include "prefs/CFileTypeCombo.h"

@@ -5,7 +5,7 @@
 #include "sweep/DirectorySweep.h"
 #include "tests/sweep/SweepFixture.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/StopSignal.h"
 #include "wipe/FileWiper.h"
 

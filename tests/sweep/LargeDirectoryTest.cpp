@@ -2,7 +2,7 @@
 // A directory with hundreds of thousands of entries: every matching file is
 // counted once and wiped once while the listing goes on, and nothing else
 // is touched.
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "prefs/Settings.h"
 #include "sweep/DirectorySweep.h"
 #include "tests/TestSupport.h"

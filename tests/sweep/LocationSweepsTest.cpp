@@ -5,7 +5,7 @@
 #include "sweep/LocationSweeps.h"
 #include "tests/sweep/SweepFixture.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/FileError.h"
 
 #include <map>

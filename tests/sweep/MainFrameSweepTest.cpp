@@ -3,7 +3,7 @@
 // of an unset path, and a sweep with the progress box that leaves no box
 // behind.
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "sweep/CProgressBox.h"

@@ -2,8 +2,8 @@
 // View > "Preview Sweeps..." as a user meets it: the window, its count, and
 // a list that is exactly what the sweep run next destroys.
 #include "app/CMainFrame.h"
-#include "app/CRecordModel.h"
-#include "app/CommandIds.h"
+#include "record/CRecordModel.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "sweep/CPreviewModel.h"

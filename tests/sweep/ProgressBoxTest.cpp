@@ -2,7 +2,7 @@
 // The progress box: its bar arithmetic for small and large counts, its
 // texts, and the View > "Show Progress Bar" toggle that stores "Counter".
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "prefs/Settings.h"
 #include "sweep/CProgressBox.h"
 #include "tests/TestSupport.h"

@@ -4,7 +4,7 @@
 // inside a test tree, and the order in which a directory lists its entries.
 #pragma once
 
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"
 

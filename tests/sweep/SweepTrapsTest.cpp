@@ -9,7 +9,7 @@
 #include "sweep/DirectorySweep.h"
 #include "tests/sweep/SweepFixture.h"
 
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "wipe/FileWiper.h"
 
 #include <sstream>

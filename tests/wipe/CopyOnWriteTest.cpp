@@ -2,7 +2,7 @@
 // The copy-on-write warning: once per command, before anything on such a
 // file system is destroyed, and never on a file system that overwrites in
 // place.
-#include "app/Operation.h"
+#include "core/Operation.h"
 #include "disk/FreeSpaceWiper.h"
 #include "sweep/DirectorySweep.h"
 #include "tests/TestSupport.h"

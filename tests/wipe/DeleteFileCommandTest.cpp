@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The delete-file walk: which files are asked about, which are destroyed,
 // and which directory is remembered, with real files and the real store.
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/FileError.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"

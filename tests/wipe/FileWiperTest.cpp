@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file wiper against real files, real mounts and a real ext4 device.
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/FileError.h"
 #include "tests/TestSupport.h"
 #include "wipe/FileWiper.h"

@@ -5,8 +5,8 @@
 // blocks a reflink copy shares is refused like a file with a second name;
 // on an overlay, a file of the lower layer is removed (its original stays
 // below) while a file made in the upper layer is destroyed as usual.
-#include "app/CommandIds.h"
-#include "app/SessionRecord.h"
+#include "core/CommandIds.h"
+#include "record/SessionRecord.h"
 #include "platform/FileError.h"
 #include "sweep/DirectorySweep.h"
 #include "tests/TestSupport.h"

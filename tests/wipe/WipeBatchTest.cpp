@@ -4,7 +4,7 @@
 // a "Cancel Operation" leaves no file overwritten but present; a failing
 // flush names the failing file on a real device that fails; a batch never
 // spans two volumes, which the raw images prove.
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/FileError.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"

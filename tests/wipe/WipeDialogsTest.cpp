@@ -2,8 +2,8 @@
 // The confirm and file error dialogs as a user meets them (focus, keys,
 // texts), and File > "Secure Delete File" driven through the main window.
 #include "app/CMainFrame.h"
-#include "app/CommandIds.h"
-#include "app/COpenFileDialog.h"
+#include "core/CommandIds.h"
+#include "wipe/COpenFileDialog.h"
 #include "app/ModalSeam.h"
 #include "prefs/Settings.h"
 #include "tests/TestSupport.h"

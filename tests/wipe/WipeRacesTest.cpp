@@ -6,7 +6,7 @@
 // real ext4 volume; afterwards everything outside the selection is exactly
 // as it was, and the raw image holds none of the overwritten contents.
 // And a batch waits at most about a second, even while the walk is held up.
-#include "app/CommandIds.h"
+#include "core/CommandIds.h"
 #include "platform/FileError.h"
 #include "platform/WipeTarget.h"
 #include "sweep/DirectorySweep.h"

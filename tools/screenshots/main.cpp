@@ -10,8 +10,8 @@
 //
 // Writes main-window.png, preferences.png, confirm.png and working.png.
 #include "app/CMainFrame.h"
-#include "app/CRecordModel.h"
-#include "app/CommandIds.h"
+#include "record/CRecordModel.h"
+#include "core/CommandIds.h"
 #include "app/ModalSeam.h"
 #include "app/ThemeIcons.h"
 #include "disk/CWorking.h"
