@@ -61,8 +61,11 @@ bool IsDots(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-EntryKind KindOf(int dirfd, const dirent* d)
+// The entry's kind; `size` is set to a regular file's size where it had to
+// be looked up, else to -1.
+EntryKind KindOf(int dirfd, const dirent* d, int64_t& size)
 {
+    size = -1;
     switch (d->d_type) {
     case DT_DIR:
         return EntryKind::Directory;
@@ -76,8 +79,10 @@ EntryKind KindOf(int dirfd, const dirent* d)
             return EntryKind::Other;
         if (S_ISDIR(st.st_mode))
             return EntryKind::Directory;
-        if (S_ISREG(st.st_mode))
+        if (S_ISREG(st.st_mode)) {
+            size = int64_t(st.st_size);
             return EntryKind::RegularFile;
+        }
         return EntryKind::Other;
     }
     default:
@@ -172,6 +177,7 @@ bool CDirStream::Next(DirEntry& entry)
             return false;
         m_current = std::move(m_rest.back().name);
         entry.kind = m_rest.back().kind;
+        entry.size = m_rest.back().size;
         m_rest.pop_back();
         entry.name = m_current.c_str();
         return true;
@@ -180,7 +186,7 @@ bool CDirStream::Next(DirEntry& entry)
         if (IsDots(d->d_name))
             continue;
         entry.name = d->d_name;
-        entry.kind = KindOf(m_fd, d);
+        entry.kind = KindOf(m_fd, d, entry.size);
         return true;
     }
     return false;
@@ -192,8 +198,11 @@ void CDirStream::Suspend()
         return;
     std::vector<Rest> rest;
     while (const dirent* d = readdir(m_dir))
-        if (!IsDots(d->d_name))
-            rest.push_back({d->d_name, KindOf(m_fd, d)});
+        if (!IsDots(d->d_name)) {
+            int64_t size;
+            const EntryKind kind = KindOf(m_fd, d, size);
+            rest.push_back({d->d_name, kind, size});
+        }
     // Taken from the back, in the order the file system gave them.
     rest.insert(rest.end(), std::make_move_iterator(m_rest.rbegin()), std::make_move_iterator(m_rest.rend()));
     m_rest.assign(std::make_move_iterator(rest.rbegin()), std::make_move_iterator(rest.rend()));

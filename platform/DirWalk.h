@@ -21,6 +21,10 @@ enum class EntryKind { Directory, RegularFile, Other };
 struct DirEntry {
     const char* name = nullptr;  // valid until the next Next() of its stream
     EntryKind kind = EntryKind::Other;
+    // The size of a regular file, where the listing had to look the file up
+    // to learn its type (a file system that gives no type in its entries);
+    // -1 otherwise.
+    int64_t size = -1;
 };
 
 // The mount a directory belongs to. Two bind mounts of one file system share
@@ -97,6 +101,7 @@ private:
     struct Rest {
         std::string name;
         EntryKind kind;
+        int64_t size;
     };
     std::vector<Rest> m_rest;
     std::string m_current;  // the name Next() last gave from m_rest

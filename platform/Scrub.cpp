@@ -141,12 +141,17 @@ int AddLink(const std::string& source, int dirfd, const std::string& name)
 // block has had its free space taken by entries of ours (names are spread
 // over the blocks by their hash), and the copies a split leaves are of
 // those. A directory of one block is never split and keeps nothing.
-int ScrubExt4Directory(int dirfd, const std::string& source, std::vector<std::string>& made)
+// Whether an ext4 directory has more than one block, and so can have been
+// split (`start`: its size).
+bool SplitsPossible(int dirfd, off_t& start)
 {
     struct statfs fs {};
-    const off_t start = SizeOf(dirfd);
-    if (fstatfs(dirfd, &fs) != 0 || start <= off_t(fs.f_bsize))
-        return 0;
+    start = SizeOf(dirfd);
+    return fstatfs(dirfd, &fs) == 0 && start > off_t(fs.f_bsize);
+}
+
+int ScrubExt4Directory(int dirfd, off_t start, const std::string& source, std::vector<std::string>& made)
+{
     // An entry of a four-byte name takes 12 bytes, the least there is.
     const size_t most = size_t(start) / 6 + 1024;
     while (SizeOf(dirfd) < 2 * start && made.size() < most) {
@@ -168,6 +173,11 @@ int ScrubDirectoryFreeSpace(int dirfd)
     const FsFamily family = FamilyOf(dirfd);
     if (family != FsFamily::Xfs && family != FsFamily::Ext4)
         return 0;
+    // Most directories a sweep passes through are of one block: nothing to
+    // do, and no file to make.
+    off_t ext4Start = 0;
+    if (family == FsFamily::Ext4 && !SplitsPossible(dirfd, ext4Start))
+        return 0;
     // One nameless file takes every entry as a link: no inode per entry.
     const int file = openat(dirfd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (file < 0)
@@ -177,7 +187,7 @@ int ScrubDirectoryFreeSpace(int dirfd)
     int result = 0;
     off_t size = SizeOf(dirfd);
     if (family == FsFamily::Ext4) {
-        result = ScrubExt4Directory(dirfd, source, made);
+        result = ScrubExt4Directory(dirfd, ext4Start, source, made);
         size = -1;  // the loop below is XFS's
     }
     // An XFS entry takes 12 bytes plus its name, rounded up to 8: from 264

@@ -205,16 +205,17 @@ int WriteRange(int fd, const char* chunk, size_t chunkSize, uint64_t from, uint6
 // Writing part of a page that is not in memory makes the kernel read it
 // from the device first, one synchronous read per file, which on a cold
 // tree costs more than all the writes together. The last page of a file is
-// therefore written whole, past the end of the file, and the file is cut
-// back to its length at once: the page is then complete in memory and no
-// read is needed.
+// therefore written whole, past the end of the file: the page is then
+// complete in memory and no read is needed. The file is cut to zero before
+// its name goes; only a file that is kept is cut back to its length.
 constexpr uint64_t kPage = 4096;
 
 // Writes [from, end rounded up to a page) in one call, when `from` starts a
-// page and the chunk holds that much from the right place, then cuts the
-// file back to `end`. Returns the offset up to which the file is written
-// (at most `end`); `from` when nothing was written so.
-uint64_t WriteThroughPageEnd(int fd, const char* chunk, size_t chunkSize, uint64_t from, uint64_t end)
+// page and the chunk holds that much from the right place. Returns the
+// offset up to which the file is written (at most `end`); `from` when
+// nothing was written so. `pastEnd` is set when the file now reaches
+// beyond `end`.
+uint64_t WriteThroughPageEnd(int fd, const char* chunk, size_t chunkSize, uint64_t from, uint64_t end, bool& pastEnd)
 {
     const uint64_t pageEnd = (end + kPage - 1) / kPage * kPage;
     const size_t start = size_t(from % chunkSize);
@@ -226,14 +227,8 @@ uint64_t WriteThroughPageEnd(int fd, const char* chunk, size_t chunkSize, uint64
     while (n < 0 && errno == EINTR);
     if (n <= 0)
         return from;
-    if (from + uint64_t(n) > end) {
-        int cut;
-        do
-            cut = ftruncate(fd, off_t(end));
-        while (cut != 0 && errno == EINTR);
-        if (cut != 0)
-            return from;
-    }
+    if (from + uint64_t(n) > end)
+        pastEnd = true;
     return std::min<uint64_t>(from + uint64_t(n), end);
 }
 
@@ -283,57 +278,63 @@ DirectoryHandle::~DirectoryHandle()
         close(m_fd);
 }
 
-WipeTarget::~WipeTarget()
-{
-    if (m_fd >= 0)
-        close(m_fd);
-}
+WipeTarget::~WipeTarget() { Close(); }
 
 WipeTarget::WipeTarget(WipeTarget&& other) noexcept { *this = std::move(other); }
 
 WipeTarget& WipeTarget::operator=(WipeTarget&& other) noexcept
 {
     if (this != &other) {
-        if (m_fd >= 0)
-            close(m_fd);
+        Close();
         m_fd = std::exchange(other.m_fd, -1);
         m_length = other.m_length;
         m_blocks = other.m_blocks;
         m_volume = other.m_volume;
         m_inode = other.m_inode;
         m_written = other.m_written;
+        m_pastEnd = std::exchange(other.m_pastEnd, false);
         m_mountPoint = other.m_mountPoint;
         m_copies = other.m_copies;
     }
     return *this;
 }
 
-int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts)
+int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts, Listing listing)
 {
     m_mountPoint = false;
+    const bool listed = listing == Listing::RegularFile;
     // Look before opening: opening a device node can have effects of its
     // own (a tape rewinds), a FIFO or socket holds no contents to destroy,
-    // and a mount point leads to another volume.
+    // and a mount point leads to another volume. A sweep has looked
+    // already: its listing gave the entry as a regular file (from the
+    // directory entry, or from a look of its own where the file system
+    // gives no type), and what the name holds once opened is looked at
+    // below; only a privileged program could put a device node in its
+    // place meanwhile.
     struct statx before {};
-    if (const int err = StatxAt(dirfd, name.c_str(), AT_SYMLINK_NOFOLLOW, before))
-        return CauseFromErrno(err);
-    if (S_ISLNK(before.stx_mode))
-        return CauseFromErrno(ELOOP);  // the link's target was not chosen
+    if (!listed) {
+        if (const int err = StatxAt(dirfd, name.c_str(), AT_SYMLINK_NOFOLLOW, before))
+            return CauseFromErrno(err);
+        if (S_ISLNK(before.stx_mode))
+            return CauseFromErrno(ELOOP);  // the link's target was not chosen
+    }
     DirectoryFacts own;
     DirectoryFacts& dir = facts ? *facts : own;
     if (!dir.known)
         if (const int err = LearnDirectory(dirfd, dir))
             return CauseFromErrno(err);
-    if (IsMountPoint(before, dir)) {
-        m_mountPoint = true;
-        return causeAccessDenied;
+    if (!listed) {
+        if (IsMountPoint(before, dir)) {
+            m_mountPoint = true;
+            return causeAccessDenied;
+        }
+        if (S_ISDIR(before.stx_mode))
+            return CauseFromErrno(EISDIR);
+        if (!S_ISREG(before.stx_mode))
+            return causeAccessDenied;
+        if (!MayRemove(dir, before))
+            return causeAccessDenied;
     }
-    if (S_ISDIR(before.stx_mode))
-        return CauseFromErrno(EISDIR);
-    if (!S_ISREG(before.stx_mode))
-        return causeAccessDenied;
-    if (!MayRemove(dir, before))
-        return causeAccessDenied;
 
     // O_NONBLOCK: should the name have become a FIFO meanwhile, the open
     // still returns at once.
@@ -341,19 +342,35 @@ int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts)
     do
         fd = openat(dirfd, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    if (fd < 0) {
+        // A socket put in the place of a listed file.
+        if (listed && (errno == ENXIO || errno == ENODEV))
+            return causeAccessDenied;
         return CauseFromErrno(errno);
+    }
 
     struct statx st {};
     if (const int err = StatxAt(fd, "", AT_EMPTY_PATH, st)) {
         close(fd);
         return CauseFromErrno(err);
     }
-    const bool sameMount = !(st.stx_mask & STATX_MNT_ID) || !(before.stx_mask & STATX_MNT_ID)
-        || st.stx_mnt_id == before.stx_mnt_id;
-    if (!S_ISREG(st.stx_mode) || DeviceOf(st) != DeviceOf(before) || st.stx_ino != before.stx_ino || !sameMount) {
-        close(fd);
-        return causeAccessDenied;
+    if (listed) {
+        if (S_ISREG(st.stx_mode) && IsMountPoint(st, dir)) {
+            close(fd);
+            m_mountPoint = true;
+            return causeAccessDenied;
+        }
+        if (!S_ISREG(st.stx_mode) || !MayRemove(dir, st)) {
+            close(fd);
+            return causeAccessDenied;
+        }
+    } else {
+        const bool sameMount = !(st.stx_mask & STATX_MNT_ID) || !(before.stx_mask & STATX_MNT_ID)
+            || st.stx_mnt_id == before.stx_mnt_id;
+        if (!S_ISREG(st.stx_mode) || DeviceOf(st) != DeviceOf(before) || st.stx_ino != before.stx_ino || !sameMount) {
+            close(fd);
+            return causeAccessDenied;
+        }
     }
     // Overwriting a file with other names would destroy the contents under
     // names nobody chose to delete.
@@ -397,26 +414,35 @@ int WipeTarget::Open(int dirfd, const std::string& name, DirectoryFacts* facts)
     m_volume = DeviceOf(st);
     m_inode = st.stx_ino;
     m_written = 0;
+    m_pastEnd = false;
     return causeNone;
 }
 
 int WipeTarget::Overwrite(const char* chunk, size_t chunkSize, uint64_t length)
 {
-    const auto ranges = DataRanges(m_fd, length);
+    // A small file with as many blocks as its pages has no hole worth a
+    // look (at worst a block or two of hole beside its blocks of metadata
+    // or of room kept past its end are written too, as on a file system
+    // that cannot tell holes): a sweep of small files saves a system call
+    // each.
+    constexpr uint64_t kSmallFile = 64 * 1024;
+    const bool whole = length <= kSmallFile && m_blocks * 512 >= (length + kPage - 1) / kPage * kPage;
+    const auto ranges = whole ? std::vector<std::pair<uint64_t, uint64_t>>(length ? 1 : 0, {0, length})
+                              : DataRanges(m_fd, length);
     for (const auto& [from, to] : ranges) {
         int err = 0;
         uint64_t done = from;
         if (to == m_length && to % kPage != 0) {
             // The whole range in one write where the chunk allows, else the
             // head as usual and the last page on its own.
-            done = WriteThroughPageEnd(m_fd, chunk, chunkSize, from, to);
+            done = WriteThroughPageEnd(m_fd, chunk, chunkSize, from, to, m_pastEnd);
             m_written += done - from;
             const uint64_t lastPage = to - to % kPage;
             if (done == from && lastPage > from) {
                 err = WriteRange(m_fd, chunk, chunkSize, from, lastPage, m_written);
                 done = lastPage;
                 if (!err) {
-                    done = WriteThroughPageEnd(m_fd, chunk, chunkSize, lastPage, to);
+                    done = WriteThroughPageEnd(m_fd, chunk, chunkSize, lastPage, to, m_pastEnd);
                     m_written += done - lastPage;
                 }
             }
@@ -453,19 +479,39 @@ int WipeTarget::Flush()
     return result == 0 ? 0 : errno;
 }
 
-int WipeTarget::Truncate()
+namespace {
+
+int CutTo(int fd, uint64_t length)
 {
     int result;
     do
-        result = ftruncate(m_fd, 0);
+        result = ftruncate(fd, off_t(length));
     while (result != 0 && errno == EINTR);
     return result == 0 ? 0 : errno;
+}
+
+} // namespace
+
+int WipeTarget::Truncate()
+{
+    const int err = CutTo(m_fd, 0);
+    if (err == 0)
+        m_pastEnd = false;
+    return err;
+}
+
+void WipeTarget::KeepLength()
+{
+    if (m_fd >= 0 && m_pastEnd && CutTo(m_fd, m_length) == 0)
+        m_pastEnd = false;
 }
 
 int WipeTarget::Close()
 {
     if (m_fd < 0)
         return 0;
+    // A file that is kept has the length it had.
+    KeepLength();
     const int fd = m_fd;
     m_fd = -1;
     // The descriptor is gone even when close reports an error: never retry.

@@ -85,7 +85,10 @@ public:
     // code of the refusal; the file is then untouched.
     // `facts` (may be null) holds what is known of the directory already,
     // and is filled in when it is not.
-    int Open(int dirfd, const std::string& name, DirectoryFacts* facts = nullptr);
+    // `listing` says what the caller knows of the name: a sweep's listing
+    // gave it as a regular file, so the look before opening is its own.
+    enum class Listing { Unknown, RegularFile };
+    int Open(int dirfd, const std::string& name, DirectoryFacts* facts = nullptr, Listing listing = Listing::Unknown);
     // After a refused Open: the name is a mount point (a file or directory
     // of another mount placed over it), which a sweep passes by.
     bool RefusedAsMountPoint() const { return m_mountPoint; }
@@ -104,12 +107,19 @@ public:
     // writing it would take space the volume may not have. On a file
     // system that cannot tell holes the whole length is written. On a
     // failed write, blocks the overwrite added to the file are given back.
+    // The last page is written whole, so the file may reach past its length
+    // until it is cut (Truncate) or closed (Close cuts it back).
     int Overwrite(const char* chunk, size_t chunkSize, uint64_t length);
     // The bytes Overwrite wrote (the data ranges), for bounding a batch.
     uint64_t BytesWritten() const { return m_written; }
     // Pushes the written data of this file to the device.
     int Flush();
+    // Cuts the file to zero length.
     int Truncate();
+    // Gives a file that is kept its length back, should the overwrite have
+    // written past it; Close does so itself.
+    void KeepLength();
+    // Closes the file; a file still uncut is cut back to its length first.
     int Close();
     // Removes the file's name `name` in `dirfd` under a random name (see
     // RemoveUnderRandomName), while the file is still open, and only when
@@ -124,6 +134,7 @@ private:
     uint64_t m_volume = 0;
     uint64_t m_inode = 0;
     uint64_t m_written = 0;
+    bool m_pastEnd = false;  // the overwrite wrote past m_length, not cut yet
     bool m_mountPoint = false;
     OldCopies m_copies = OldCopies::None;
 };

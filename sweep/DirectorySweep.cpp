@@ -345,9 +345,10 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
         // missing.
         if (counting) {
             ++count;
-            if (op.onMatch) {
-                op.onMatch(path, level.dir->SizeOf(entry.name));
-            }
+            // The one look a dry run or a preview takes per match, unless
+            // the listing looked the file up already.
+            if (op.onMatch)
+                op.onMatch(path, entry.size >= 0 ? uint64_t(entry.size) : level.dir->SizeOf(entry.name));
             continue;
         }
         BatchDirectory dir = level.batchDir.lock();
@@ -355,7 +356,7 @@ int SweepDirectory(Operation& op, const std::string& root, int mode, IProgress* 
             dir = CBatchDirectory::Duplicate(level.dir->Fd());
             level.batchDir = dir;
         }
-        op.m_bContinue = batch.Add(dir, entry.name, path);
+        op.m_bContinue = batch.Add(dir, entry.name, path, WipeTarget::Listing::RegularFile);
     }
     // The walk has ended (or was stopped): what is overwritten is finished.
     if (!batch.Finish())

@@ -327,7 +327,7 @@ FrozenDirectory::~FrozenDirectory()
     chmod(m_path.c_str(), 0755);
 }
 
-LoopExt4Mount::LoopExt4Mount(int megabytes, const std::string& fsType)
+LoopExt4Mount::LoopExt4Mount(int megabytes, const std::string& fsType, const std::string& mkfsOptions)
 {
     if (geteuid() != 0) {
         m_reason = "a loop mount needs root";
@@ -354,7 +354,7 @@ LoopExt4Mount::LoopExt4Mount(int megabytes, const std::string& fsType)
         : fsType == "vfat"                        ? ""
                                                   : "-q -f";
     const std::string make = "truncate -s " + std::to_string(megabytes) + "M " + m_image
-        + " && mkfs." + fsType + " " + options + " " + m_image + " >/dev/null 2>&1";
+        + " && mkfs." + fsType + " " + options + " " + mkfsOptions + " " + m_image + " >/dev/null 2>&1";
     if (RunCommand(make) != 0) {
         m_reason = "mkfs." + fsType + " failed";
         return;

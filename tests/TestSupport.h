@@ -118,8 +118,9 @@ private:
 
 class LoopExt4Mount {
 public:
-    // `fsType` is a file system mkfs knows: ext4 (the default), btrfs...
-    explicit LoopExt4Mount(int megabytes, const std::string& fsType = "ext4");
+    // `fsType` is a file system mkfs knows: ext4 (the default), btrfs...;
+    // `mkfsOptions` are added to mkfs's own.
+    explicit LoopExt4Mount(int megabytes, const std::string& fsType = "ext4", const std::string& mkfsOptions = "");
     ~LoopExt4Mount();
     bool Available() const { return m_mounted; }
     const std::string& SkipReason() const { return m_reason; }

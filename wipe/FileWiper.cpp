@@ -102,17 +102,27 @@ FileException Failure(Operation& op, const std::string& operation, const std::st
     return e;
 }
 
+// The pattern repeated to the largest write, made once per pattern and
+// thread: a sweep of small files would otherwise copy it again for each.
+const std::string& ChunkOf(const WipeBuffer& buffer)
+{
+    static_assert(kMaxChunk % 4096 == 0 && kMaxChunk % kWipeBufferSize == 0);
+    thread_local WipeBuffer pattern {};
+    thread_local std::string chunk;
+    if (chunk.empty() || pattern != buffer) {
+        pattern = buffer;
+        chunk = RepeatBuffer(buffer, kMaxChunk / buffer.size());
+    }
+    return chunk;
+}
+
 // Overwrites the data of the whole file in place; nothing is flushed yet.
 // The chunk is a whole number of pages, so that every write covers whole
 // pages and the kernel never has to read a page before writing it.
 int Overwrite(WipeTarget& file, const WipeBuffer& buffer)
 {
-    const uint64_t length = file.Length();
-    constexpr size_t kPerPage = 4096 / kWipeBufferSize;
-    size_t copies = size_t(std::min<uint64_t>((length + buffer.size() - 1) / buffer.size(), kMaxChunk / buffer.size()));
-    copies = std::max(kPerPage, (copies + kPerPage - 1) / kPerPage * kPerPage);
-    const std::string chunk = RepeatBuffer(buffer, copies);
-    return file.Overwrite(chunk.data(), chunk.size(), length);
+    const std::string& chunk = ChunkOf(buffer);
+    return file.Overwrite(chunk.data(), chunk.size(), file.Length());
 }
 
 // The drive whose free-space wipe reaches the old copies of a file on the
@@ -467,7 +477,8 @@ int CWipeBatch::ReportSettled()
     return result;
 }
 
-int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const std::string& path)
+int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const std::string& path,
+                    WipeTarget::Listing listing)
 {
     // What the helper thread has settled is told first, in order.
     if (!ReportSettled()) {
@@ -493,12 +504,12 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
     }
 
     auto pending = std::make_unique<Pending>();
-    int cause = pending->file.Open(dir->Fd(), name, &dir->m_facts);
+    int cause = pending->file.Open(dir->Fd(), name, &dir->m_facts, listing);
     if (cause == causeTooManyOpenFiles && Waiting() > 0) {
         // The batch itself holds the descriptors: finish it and try again.
         if (!Finish())
             return 0;
-        cause = pending->file.Open(dir->Fd(), name, &dir->m_facts);
+        cause = pending->file.Open(dir->Fd(), name, &dir->m_facts, listing);
     }
     if (cause && m_passMountPoints && (pending->file.RefusedAsMountPoint() || cause == causeFileNotFound))
         return 1;
@@ -543,10 +554,11 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
     pending->dir = dir;
     pending->name = name;
     pending->path = path;
-    bool full;
+    bool full, first;
     {
         std::lock_guard lock(m_mutex);
-        if (m_files.empty())
+        first = m_files.empty();
+        if (first)
             m_deadline = std::chrono::steady_clock::now() + TimeBound();
         m_bytes += pending->file.BytesWritten();
         // One descriptor for the file, one for each directory it brings in
@@ -560,7 +572,10 @@ int CWipeBatch::Add(const BatchDirectory& dir, const std::string& name, const st
     }
     if (full)
         return Finish();
-    m_wake.notify_all();
+    // The helper thread waits for a first file, then for its deadline,
+    // which later files do not move: only the first one wakes it.
+    if (first)
+        m_wake.notify_all();
     return 1;
 }
 

@@ -106,7 +106,10 @@ public:
     // file of the batch whose flush failed). A failure after the overwrite
     // of a file of the batch throws FileException once every other file of
     // the batch is finished.
-    int Add(const BatchDirectory& dir, const std::string& name, const std::string& path);
+    // `listing`: what the caller's listing said the name holds (a sweep's
+    // listing has looked at it already).
+    int Add(const BatchDirectory& dir, const std::string& name, const std::string& path,
+            WipeTarget::Listing listing = WipeTarget::Listing::Unknown);
 
     // Flushes the volume once, then cuts, renames and removes every waiting
     // file in order, stepping the progress once for each. A failed flush

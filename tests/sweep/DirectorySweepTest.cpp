@@ -10,6 +10,7 @@
 #include "wipe/FileWiper.h"
 
 #include <csignal>
+#include <dirent.h>
 #include <map>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -391,6 +392,49 @@ TEST_F(DirectorySweepTest, FifosSocketsAndDevicesAreSkipped)
     if (haveDevice) {
         EXPECT_TRUE(Exists(dir / "null.tmp"));
     }
+}
+
+// Where the directory entries give no type (ext4 made without its
+// filetype feature), the walk looks each entry up itself: files are still
+// told from links, folders, FIFOs and sockets, a dry run's sizes are right,
+// and the sweep takes exactly the matching files.
+TEST_F(DirectorySweepTest, AVolumeWhoseEntriesGiveNoTypeIsSweptAlike)
+{
+    LoopExt4Mount volume(16, "ext4", "-O ^filetype");
+    if (!volume.Available())
+        GTEST_SKIP() << volume.SkipReason();
+    const std::string root = volume.Path() + "/tree";
+    ASSERT_EQ(mkdir(root.c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((root + "/sub").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((root + "/folder.tmp").c_str(), 0755), 0);
+    WriteFile(root + "/a.tmp", "12345");
+    WriteFile(root + "/sub/b.tmp", std::string(5000, 'b'));
+    WriteFile(root + "/keep.dat", "keep");
+    ASSERT_EQ(symlink((root + "/keep.dat").c_str(), (root + "/link.tmp").c_str()), 0);
+    ASSERT_EQ(mkfifo((root + "/pipe.tmp").c_str(), 0644), 0);
+    {
+        // The entries really carry no type here, or the test proves nothing.
+        DIR* listing = opendir(root.c_str());
+        ASSERT_NE(listing, nullptr);
+        bool untyped = true;
+        while (const dirent* d = readdir(listing))
+            untyped = untyped && d->d_type == DT_UNKNOWN;
+        closedir(listing);
+        ASSERT_TRUE(untyped) << "mkfs.ext4 -O ^filetype still gave entry types";
+    }
+    CSettings::Write(Setting::Subdirectories, "TRUE");
+    CSettings::Write(Setting::FileTypes, "*.tmp!");
+    const TreeSnapshot before = SnapshotTree(root);
+
+    std::map<std::string, uint64_t> listed;
+    op.onMatch = [&listed](const std::string& path, uint64_t size) { listed[path] = size; };
+    EXPECT_EQ(Count(root), 2);
+    op.onMatch = nullptr;
+    EXPECT_EQ(listed, (std::map<std::string, uint64_t>{{root + "/a.tmp", 5}, {root + "/sub/b.tmp", 5000}}));
+
+    SweepDirectory(op, root, kSweepDeleting, nullptr, false);
+    EXPECT_TRUE(host.questions.empty());
+    EXPECT_EQ(SnapshotTree(root), Without(before, {"a.tmp", "sub/b.tmp"}));
 }
 
 // A mount point below the root belongs to another drive: neither a tmpfs
