@@ -4,18 +4,24 @@
 // dropped), swept for *.tmp by three contenders in turn, each run on its
 // own fresh volume:
 //   - the program's directory sweep, in process;
+//   - the floor: sweep_floor.c, a bare C loop doing the least any sweep
+//     must (open, overwrite, one syncfs, truncate, rename, unlink), none of
+//     the program's checks;
 //   - find -name '*.tmp' -exec shred -n0 -z -u {} + ;
 //   - the limit: dd writing the same number of bytes, then one flush;
 //   - for reference, removal alone: find -name '*.tmp' -delete (nothing
 //     overwritten), the least any way of destroying these files must do;
 // each followed by sync -f of the volume, so that none leaves work behind.
-// The rounds alternate the order (P S L R, R L S P, ...) and the ratios are
+// The rounds alternate the order (P F S L R, R L S F P, ...) and the ratios are
 // taken within each round. Then the counting pass against an in-process
 // walk that does what find does (warm caches, alternating).
 //
 //   sweep_bench [DIR=/var/tmp] [ROUNDS=5]     (root: mkfs, loop mount, drop_caches)
 //   sweep_bench DIR 0    the program's cold sweep alone, then its warm
 //                        count, for a profiler (perf record -g ...)
+//   sweep_bench DIR ROUNDS floor
+//                        the sweep against its floor alone, in pairs of
+//                        alternating order, each on a fresh, cold volume
 //   sweep_bench DIR ROUNDS bound
 //                        the cost of bounding a batch in time: the sweep
 //                        with its batches bounded to a second (as the

@@ -14,6 +14,9 @@ echo
 echo "== sweeping 20,000 small files on a fresh, cold ext4 volume (sweep_bench, image in $dir)"
 "$build/bench/sweep_bench" "$dir" 5 || status=1
 echo
+echo "== the same sweep against its floor, a bare C loop, alone and in more pairs (sweep_bench ... floor)"
+"$build/bench/sweep_bench" "$dir" 15 floor || status=1
+echo
 echo "== the same sweep with its batches bounded in time and not (sweep_bench ... bound)"
 "$build/bench/sweep_bench" "$dir" 21 bound || status=1
 echo
