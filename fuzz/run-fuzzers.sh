@@ -10,6 +10,9 @@
 # whole by `make test`.
 set -eu
 max_len=${FUZZ_MAX_LEN:-4096}
+# A unit running longer than this many seconds is a hang (raise it on a
+# loaded machine: the clock is the wall clock).
+timeout=${FUZZ_TIMEOUT:-10}
 build=$1
 seconds=$2
 shift 2
@@ -22,7 +25,7 @@ for t in $targets; do
     mkdir -p "$work"
     cp -n "$here/corpus/$t/"* "$work/" 2>/dev/null || true
     echo "== $t: $seconds s"
-    if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+    if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -max_len="$max_len" -timeout="$timeout" -rss_limit_mb=2048 \
             -artifact_prefix="$build/fuzz/findings/$t-" "$work" 2>"$build/fuzz/$t.log"; then
         tail -n 40 "$build/fuzz/$t.log"
         echo "== $t: FOUND a fault, input in $build/fuzz/findings/"
