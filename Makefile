@@ -12,8 +12,10 @@ ifeq ($(SANITIZE),1)
   SANFLAGS := -DTARNOWICK_SANITIZE=ON
   # A crash must reach the program's own fatal-signal handler (the tests
   # check that it gives back what a fill took), so ASan leaves SIGSEGV alone;
-  # leaks inside system libraries are not ours to report.
-  SANENV := ASAN_OPTIONS=handle_segv=0 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp
+  # leaks inside system libraries are not ours to report. Undefined
+  # behaviour stops the test that meets it, so it fails the run.
+  SANENV := ASAN_OPTIONS=handle_segv=0 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+            UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 endif
 
 # Debian packages the build, the tests and the benchmarks need
