@@ -116,9 +116,6 @@ public:
     int Flush();
     // Cuts the file to zero length.
     int Truncate();
-    // Gives a file that is kept its length back, should the overwrite have
-    // written past it; Close does so itself.
-    void KeepLength();
     // Closes the file; a file still uncut is cut back to its length first.
     int Close();
     // Removes the file's name `name` in `dirfd` under a random name (see
@@ -128,6 +125,10 @@ public:
     int RemoveName(int dirfd, const std::string& name, NameOutcome& outcome);
 
 private:
+    // Gives a file that is kept its length back, should the overwrite have
+    // written past it; Close calls it for a file still uncut.
+    void KeepLength();
+
     int m_fd = -1;
     uint64_t m_length = 0;
     uint64_t m_blocks = 0;  // 512-byte blocks allocated when opened
