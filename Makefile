@@ -4,6 +4,8 @@
 # BUILD=dir picks another build directory; SANITIZE=1 builds with ASan and UBSan.
 #   make fuzz   builds the parsers' fuzz targets with clang and runs each for
 #               FUZZ_SECONDS (FUZZ_TARGETS="settings_text uri_list" picks some)
+#   make fuzz-keep  adds to fuzz/coverage/ the fewest grown inputs that reach
+#               edges the saved ones miss, for `make test` to replay
 
 BUILD ?= build
 SANITIZE ?=
@@ -27,7 +29,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev \
             python3-nautilus libx11-dev xvfb dosfstools poppler-utils man-db systemd ansible-core \
             qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
 
-.PHONY: all deps configure build run test bench clean package install screenshots fuzz
+.PHONY: all deps configure build run test bench clean package install screenshots fuzz fuzz-keep
 
 all: build
 
@@ -80,6 +82,10 @@ fuzz: deps
 	  -DTARNOWICK_FUZZ=ON -DTARNOWICK_TESTS=OFF $(LAUNCHER) >/dev/null && \
 	cmake --build $(FUZZ_BUILD) --target tarnowick_fuzzers && \
 	./fuzz/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+fuzz-keep:
+	@test -x $(FUZZ_BUILD)/fuzz/fuzz_settings_text || { echo "make fuzz-keep: run make fuzz first"; exit 1; }
+	./fuzz/keep-coverage.sh $(FUZZ_BUILD) $(FUZZ_TARGETS)
 
 # The README's pictures, drawn from the real windows offscreen.
 screenshots: configure

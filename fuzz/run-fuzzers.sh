@@ -1,9 +1,10 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs each fuzz target for SECONDS, one after the other, on a copy of its
-# saved inputs (new inputs it finds stay in BUILD/fuzz/corpus, not in the
-# tree). A broken property or a sanitizer report stops with the input in
-# BUILD/fuzz/findings.
+# saved inputs, the written seeds and the kept coverage set (new inputs it
+# finds stay in BUILD/fuzz/corpus, not in the tree; keep-coverage.sh keeps
+# the ones that reach new edges). A broken property or a sanitizer
+# report stops with the input in BUILD/fuzz/findings.
 #   run-fuzzers.sh BUILD SECONDS [TARGET...]
 # Inputs are kept to FUZZ_MAX_LEN bytes (default 4096): the parsers' loops
 # show at that size, and each run stays fast. The saved inputs are replayed
@@ -23,7 +24,7 @@ status=0
 for t in $targets; do
     work="$build/fuzz/corpus/$t"
     mkdir -p "$work"
-    cp -n "$here/corpus/$t/"* "$work/" 2>/dev/null || true
+    cp -n "$here/corpus/$t/"* "$here/coverage/$t/"* "$work/" 2>/dev/null || true
     echo "== $t: $seconds s"
     if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -max_len="$max_len" -timeout="$timeout" -rss_limit_mb=2048 \
             -artifact_prefix="$build/fuzz/findings/$t-" "$work" 2>"$build/fuzz/$t.log"; then
